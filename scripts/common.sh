@@ -1,0 +1,38 @@
+# Shared by the scripts in this folder: source it, do not run it.
+
+VELBRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Installs the packages of scripts/debian-packages.txt that are not installed yet.
+velbrin_install_packages() {
+    local wanted missing=()
+    wanted=$(sed -e 's/#.*//' "$VELBRIN_ROOT/scripts/debian-packages.txt")
+    for package in $wanted; do
+        if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    echo "velbrin: installing ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+            sudo=(sudo)
+        else
+            echo "velbrin: these Debian packages are missing; install them as root:" >&2
+            echo "    apt-get install -y ${missing[*]}" >&2
+            return 1
+        fi
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q || return 1
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" || return 1
+}
+
+# Makes sure a locale exists (for tests that switch locales); quietly does nothing when it cannot.
+velbrin_ensure_locale() { # name, e.g. de_DE, and charset
+    local name=$1 charset=$2
+    locale -a 2>/dev/null | grep -qi "^$name\.$(echo "$charset" | tr -d -)$" && return 0
+    [ "$(id -u)" -eq 0 ] || return 0
+    localedef -i "$name" -f "$charset" "$name.$charset" 2>/dev/null || true
+}
