@@ -11,177 +11,135 @@ namespace velbrin::stats {
 
 namespace {
 
-constexpr char otherChar = '\x7f'; // any character outside the number grammar
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-// Walks a UTF-8 text one character at a time, presenting each as the ASCII character the number
-// grammar knows it by. With full-width forms on, U+3000 reads as a blank and the full-width digits,
-// signs, point, comma and E as their ASCII forms; every other non-ASCII byte reads as otherChar.
-class Reader {
-public:
-    Reader(std::string_view text, bool fullWidth)
-        : m_text(text)
-        , m_fullWidth(fullWidth)
-    {
-    }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    char peek() const { return decode(m_pos).ascii; }
-    char peekNext() const { return decode(m_pos + decode(m_pos).length).ascii; }
-    void advance() { m_pos += decode(m_pos).length; }
-    std::size_t position() const { return m_pos; }
-    void rewind(std::size_t position) { m_pos = position; }
+std::size_t skipBlanks(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    return at;
+}
 
-    void skipBlanks()
-    {
-        while (!atEnd() && (peek() == ' ' || peek() == '\t'))
-            advance();
-    }
+bool hasNonAscii(std::string_view text)
+{
+    unsigned char any = 0;
+    for (char c : text)
+        any |= static_cast<unsigned char>(c);
+    return any & 0x80;
+}
 
-private:
-    struct Symbol {
-        char ascii;
-        std::size_t length;
-    };
-
-    Symbol decode(std::size_t at) const
-    {
-        if (at >= m_text.size())
-            return { '\0', 0 };
-        const auto byte = static_cast<unsigned char>(m_text[at]);
-        if (byte == 0)
-            return { otherChar, 1 }; // an embedded NUL is a character, not the end
-        if (byte < 0x80)
-            return { static_cast<char>(byte), 1 };
-        if (!m_fullWidth || at + 2 >= m_text.size())
-            return { otherChar, 1 };
-        const auto second = static_cast<unsigned char>(m_text[at + 1]);
-        const auto third = static_cast<unsigned char>(m_text[at + 2]);
-        if (byte == 0xE3 && second == 0x80 && third == 0x80)
-            return { ' ', 3 }; // U+3000 ideographic space
-        if (byte == 0xEF && second == 0xBC) { // U+FF00 to U+FF3F
-            if (third >= 0x90 && third <= 0x99)
-                return { static_cast<char>('0' + (third - 0x90)), 3 };
-            switch (third) {
-            case 0x8B: return { '+', 3 };
-            case 0x8C: return { ',', 3 };
-            case 0x8D: return { '-', 3 };
-            case 0x8E: return { '.', 3 };
-            case 0xA5: return { 'E', 3 };
-            default: break;
+// Chinese input methods type full-width digits, signs, point, comma and E, and the ideographic
+// space U+3000. This writes them as their ASCII forms; every other non-ASCII byte becomes a DEL,
+// which no number contains.
+std::string asciiForm(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+            continue;
+        }
+        char mapped = '\x7f';
+        if (at + 2 < text.size()) {
+            const auto second = static_cast<unsigned char>(text[at + 1]);
+            const auto third = static_cast<unsigned char>(text[at + 2]);
+            if (byte == 0xE3 && second == 0x80 && third == 0x80) {
+                mapped = ' '; // U+3000
+            } else if (byte == 0xEF && second == 0xBC) { // U+FF00 to U+FF3F
+                if (third >= 0x90 && third <= 0x99)
+                    mapped = static_cast<char>('0' + (third - 0x90));
+                else if (third == 0x8B)
+                    mapped = '+';
+                else if (third == 0x8C)
+                    mapped = ',';
+                else if (third == 0x8D)
+                    mapped = '-';
+                else if (third == 0x8E)
+                    mapped = '.';
+                else if (third == 0xA5)
+                    mapped = 'E';
+            } else if (byte == 0xEF && second == 0xBD && third == 0x85) {
+                mapped = 'e'; // U+FF45
             }
         }
-        if (byte == 0xEF && second == 0xBD && third == 0x85)
-            return { 'e', 3 }; // U+FF45
-        return { otherChar, 1 };
+        out.push_back(mapped);
+        if (mapped != '\x7f')
+            at += 2;
     }
-
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    bool m_fullWidth;
-};
-
-// The plain ASCII form of a number that std::from_chars reads: [-]digits[.digits][e[-]digits].
-// Short numbers stay on the stack; a pasted thousand-digit number spills to the heap.
-class AsciiNumber {
-public:
-    void push(char c)
-    {
-        if (m_spill.empty() && m_size < m_inline.size()) {
-            m_inline[m_size++] = c;
-            return;
-        }
-        if (m_spill.empty())
-            m_spill.assign(m_inline.data(), m_size);
-        m_spill.push_back(c);
-        ++m_size;
-    }
-
-    std::size_t size() const { return m_size; }
-
-    void truncate(std::size_t size)
-    {
-        m_size = size;
-        if (!m_spill.empty())
-            m_spill.resize(size);
-    }
-
-    std::string_view view() const
-    {
-        return m_spill.empty() ? std::string_view(m_inline.data(), m_size) : m_spill;
-    }
-
-private:
-    std::array<char, 64> m_inline {};
-    std::size_t m_size = 0;
-    std::string m_spill;
-};
+    return out;
+}
 
 enum class Grammar {
     Whole, // the whole text is the number: group separators allowed, an "E" must have digits
-    Prefix, // the number at the start of a text: "," and a bare "E" end it
+    Prefix, // the number at the start of a text: "," and an "E" without digits end it
 };
 
-// Reads a number at the reader's position into `out`; false when no mantissa digit was read or,
-// for Grammar::Whole, an exponent has no digits.
-bool readNumber(Reader& in, AsciiNumber& out, Grammar grammar)
-{
-    if (in.peek() == '+' || in.peek() == '-') {
-        if (in.peek() == '-')
-            out.push('-');
-        in.advance();
-    }
-    bool digits = false;
-    bool point = false;
-    char previous = '\0';
-    for (;;) {
-        const char c = in.peek();
-        if (isDigit(c)) {
-            out.push(c);
-            digits = true;
-        } else if (c == '.' && !point) {
-            out.push('.');
-            point = true;
-        } else if (c == ',' && grammar == Grammar::Whole && !point && isDigit(previous)
-            && isDigit(in.peekNext())) {
-            // a digit-group separator: not part of the value
-        } else {
-            break;
-        }
-        previous = c;
-        in.advance();
-    }
-    if (!digits)
-        return false;
+// Where a number stands in a text.
+struct NumberSpan {
+    std::size_t begin;
+    std::size_t end;
+    bool plain; // no "+" before it and no group separators: std::from_chars reads it as it stands
+    bool surelyInRange; // too short to reach the double range's limits
+};
 
-    if (in.peek() != 'e' && in.peek() != 'E')
-        return true;
-    const std::size_t mark = in.position();
-    const std::size_t mantissaSize = out.size();
-    in.advance();
-    out.push('e');
-    if (in.peek() == '+' || in.peek() == '-') {
-        if (in.peek() == '-')
-            out.push('-');
-        in.advance();
+// Scans the number that starts at text[at]; nullopt when no mantissa digit is there or, for
+// Grammar::Whole, an exponent has no digits.
+std::optional<NumberSpan> scanNumber(std::string_view text, std::size_t at, Grammar grammar)
+{
+    const char* const begin = text.data() + at;
+    const char* const end = text.data() + text.size();
+    const char* p = begin;
+    const auto digitAt = [end](const char* q) { return q < end && isDigit(*q); };
+    bool plain = true;
+    if (p < end && (*p == '+' || *p == '-')) {
+        plain = *p == '-';
+        ++p;
     }
-    bool exponentDigits = false;
-    while (isDigit(in.peek())) {
-        out.push(in.peek());
-        in.advance();
-        exponentDigits = true;
+    const char* const mantissa = p;
+    bool point = false;
+    std::size_t digits = 0;
+    for (; p < end; ++p) {
+        if (isDigit(*p))
+            ++digits;
+        else if (*p == '.' && !point)
+            point = true;
+        else if (*p == ',' && grammar == Grammar::Whole && !point && p > mantissa
+            && isDigit(p[-1]) && digitAt(p + 1))
+            plain = false; // a digit-group separator
+        else
+            break;
     }
-    if (exponentDigits)
-        return true;
-    if (grammar == Grammar::Whole)
-        return false;
-    in.rewind(mark);
-    out.truncate(mantissaSize);
-    return true;
+    if (digits == 0)
+        return std::nullopt;
+
+    bool shortExponent = true;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* exponent = p + 1;
+        if (exponent < end && (*exponent == '+' || *exponent == '-'))
+            ++exponent;
+        const char* const firstDigit = exponent;
+        while (digitAt(exponent))
+            ++exponent;
+        if (exponent > firstDigit) {
+            p = exponent;
+            shortExponent = exponent - firstDigit <= 2;
+        } else if (grammar == Grammar::Whole) {
+            return std::nullopt;
+        }
+    }
+    // With at most 99 as exponent, reaching 1E+308 or 1E-324 takes over 200 mantissa digits.
+    const auto length = static_cast<std::size_t>(p - begin);
+    return NumberSpan { at, at + length, plain, shortExponent && length <= 200 };
 }
 
 // std::from_chars reports underflow and overflow alike. They lie hundreds of decimal places apart,
@@ -193,7 +151,7 @@ bool beyondDoubleRange(std::string_view number)
     long long firstSignificant = -1; // index among all mantissa digits
     long long index = 0;
     bool point = false;
-    for (; at < number.size() && number[at] != 'e'; ++at) {
+    for (; at < number.size() && number[at] != 'e' && number[at] != 'E'; ++at) {
         if (number[at] == '.') {
             point = true;
             continue;
@@ -210,10 +168,10 @@ bool beyondDoubleRange(std::string_view number)
     constexpr long long saturation = 1'000'000'000'000LL;
     long long exponent = 0;
     bool negativeExponent = false;
-    if (at < number.size()) { // at 'e'
+    if (at < number.size()) { // at the "e"
         ++at;
-        if (at < number.size() && number[at] == '-') {
-            negativeExponent = true;
+        if (at < number.size() && (number[at] == '-' || number[at] == '+')) {
+            negativeExponent = number[at] == '-';
             ++at;
         }
         for (; at < number.size(); ++at) {
@@ -226,7 +184,8 @@ bool beyondDoubleRange(std::string_view number)
     return magnitude > 0;
 }
 
-// The value of `number`, or nullopt beyond the double range. Too small a value reads as zero.
+// The value of an ASCII number "[-]digits[.digits][e[+-]digits]", or nullopt beyond the double
+// range. Too small a value reads as zero.
 std::optional<double> fromAscii(std::string_view number)
 {
     double value = 0;
@@ -238,17 +197,39 @@ std::optional<double> fromAscii(std::string_view number)
     return std::nullopt;
 }
 
-std::optional<double> parseWhole(std::string_view text)
+std::optional<double> valueOf(std::string_view text, NumberSpan span)
 {
-    Reader in(text, true);
-    in.skipBlanks();
-    AsciiNumber number;
-    if (!readNumber(in, number, Grammar::Whole))
+    const std::string_view number = text.substr(span.begin, span.end - span.begin);
+    if (span.plain)
+        return fromAscii(number);
+    std::string copy;
+    copy.reserve(number.size());
+    for (std::size_t at = number.starts_with('+') ? 1 : 0; at < number.size(); ++at) {
+        if (number[at] != ',')
+            copy.push_back(number[at]);
+    }
+    return fromAscii(copy);
+}
+
+// Where the number stands that makes up the whole text; `converted` keeps the ASCII form of a text
+// with full-width characters, which the span then refers to.
+std::optional<NumberSpan> locateWhole(std::string_view& text, std::string& converted)
+{
+    const auto locate = [](std::string_view ascii) -> std::optional<NumberSpan> {
+        const auto span = scanNumber(ascii, skipBlanks(ascii, 0), Grammar::Whole);
+        if (!span || skipBlanks(ascii, span->end) != ascii.size())
+            return std::nullopt;
+        return span;
+    };
+    // No number contains a non-ASCII byte, so a text with full-width characters fails the first
+    // try; only then is it converted.
+    if (const auto span = locate(text))
+        return span;
+    if (!hasNonAscii(text))
         return std::nullopt;
-    in.skipBlanks();
-    if (!in.atEnd())
-        return std::nullopt;
-    return fromAscii(number.view());
+    converted = asciiForm(text);
+    text = converted;
+    return locate(text);
 }
 
 // The value rounded to 15 significant digits: d.dddddddddddddd × 10^exponent, trailing zeros of
@@ -335,27 +316,30 @@ std::string formatNumber(double value, std::string_view sign, bool zeroBeforePoi
 
 bool IsNumericText(std::string_view text)
 {
-    return parseWhole(text).has_value();
+    std::string converted;
+    const auto span = locateWhole(text, converted);
+    return span && (span->surelyInRange || valueOf(text, *span));
 }
 
 double ToNumber(std::string_view text)
 {
-    if (const auto value = parseWhole(text))
-        return *value;
+    std::string converted;
+    if (const auto span = locateWhole(text, converted)) {
+        if (const auto value = valueOf(text, *span))
+            return *value;
+    }
     throw NotNumericError("not a number");
 }
 
 double LeadingNumber(std::string_view text)
 {
-    Reader in(text, false);
-    in.skipBlanks();
-    AsciiNumber number;
-    if (!readNumber(in, number, Grammar::Prefix))
+    const auto span = scanNumber(text, skipBlanks(text, 0), Grammar::Prefix);
+    if (!span)
         return 0;
-    if (const auto value = fromAscii(number.view()))
+    if (const auto value = valueOf(text, *span))
         return *value;
     const double infinity = std::numeric_limits<double>::infinity();
-    return number.view().starts_with('-') ? -infinity : infinity;
+    return text[span->begin] == '-' ? -infinity : infinity;
 }
 
 std::string GeneralText(std::optional<double> value)
