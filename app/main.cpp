@@ -1,0 +1,21 @@
+#include "app/fonts.h"
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QPointer>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velbrin"));
+    QApplication::setApplicationVersion(QStringLiteral(VELBRIN_VERSION));
+    velbrin::app::mapChineseFaces();
+
+    // Closing the main window deletes it; "退出" leaves the event loop with it still open.
+    QPointer<velbrin::app::MainWindow> window = new velbrin::app::MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    const int status = QApplication::exec();
+    delete window;
+    return status;
+}

@@ -1,0 +1,275 @@
+#include "app/main_window.h"
+
+#include "app/list_edit.h"
+#include "app/icon.xpm"
+#include "app/widget_fields.h"
+#include "stats/series.h"
+#include "style/colour.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+
+#include <climits>
+#include <optional>
+
+namespace velbrin::app {
+
+namespace {
+
+// Layout figures are in twips; at 96 dots per inch a pixel is 15 twips.
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QFont buttonFont(const char* family, qreal points)
+{
+    QFont font(QString::fromUtf8(family));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+void setColours(QWidget* widget, style::ColourValue background, QPalette::ColorRole backgroundRole,
+    std::optional<style::ColourValue> text = std::nullopt)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(backgroundRole, style::toQColor(background));
+    if (text)
+        palette.setColor(QPalette::WindowText, style::toQColor(*text));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(backgroundRole == QPalette::Window);
+}
+
+} // namespace
+
+// The client area: controls sit on it at fixed places, over a background of one colour. It paints
+// the colour itself rather than through its palette, so a new colour reaches no child control.
+class Backdrop final : public QWidget {
+public:
+    explicit Backdrop(QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    void setColour(const QColor& colour)
+    {
+        m_colour = colour;
+        update();
+    }
+
+    QColor colour() const { return m_colour; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter(this).fillRect(event->rect(), m_colour);
+    }
+
+private:
+    QColor m_colour;
+};
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("平均数、方差计算器——jbk工作室"));
+    setWindowIcon(QIcon(QPixmap(velbrin_icon)));
+    // A resizable frame with the minimise button and without the maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    m_backdrop = new Backdrop(this);
+    m_backdrop->setObjectName(QStringLiteral("client"));
+    m_backdrop->setColour(style::toQColor(style::orange));
+    setCentralWidget(m_backdrop);
+
+    buildControls();
+    buildMenus();
+    m_fields = std::make_unique<WidgetFieldStore>(this);
+    placeOnScreen();
+    m_input->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+stats::FieldStore& MainWindow::fields()
+{
+    return *m_fields;
+}
+
+void MainWindow::buildControls()
+{
+    QWidget* client = m_backdrop;
+    const auto label = [client](const char* name, const char* caption, QRect geometry,
+                           style::ColourValue background,
+                           std::optional<style::ColourValue> text = std::nullopt) {
+        auto* control = new QLabel(QString::fromUtf8(caption), client);
+        control->setObjectName(QString::fromUtf8(name));
+        control->setTextFormat(Qt::PlainText);
+        control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        control->setGeometry(geometry);
+        control->setAccessibleName(QString::fromUtf8(caption));
+        setColours(control, background, QPalette::Window, text);
+        return control;
+    };
+    const auto textBox = [client](const char* name, const char* text, QRect geometry,
+                             const char* accessibleName) {
+        auto* control = new QLineEdit(QString::fromUtf8(text), client);
+        control->setObjectName(QString::fromUtf8(name));
+        control->setGeometry(geometry);
+        control->setMaxLength(INT_MAX);
+        control->setAccessibleName(QString::fromUtf8(accessibleName));
+        return control;
+    };
+    const auto button = [client](const char* name, const char* caption, QRect geometry,
+                            const QFont& font) {
+        auto* control = new QPushButton(QString::fromUtf8(caption), client);
+        control->setObjectName(QString::fromUtf8(name));
+        control->setGeometry(geometry);
+        control->setFont(font);
+        // A focused button takes Enter itself; Enter elsewhere presses `w`.
+        control->setAutoDefault(true);
+        control->setAccessibleName(QString::fromUtf8(caption));
+        return control;
+    };
+
+    // The running sums live in two labels nobody sees.
+    QLabel* sum = label("s", "0", twipsRect(360, 240, 375, 255), 0x0080FF80, style::orange);
+    sum->setAccessibleName(QStringLiteral("和"));
+    sum->hide();
+    QLabel* squares = label("ss", "0", twipsRect(840, 240, 375, 255), 0x00C0FFC0, style::orange);
+    squares->setAccessibleName(QStringLiteral("平方和"));
+    squares->hide();
+
+    m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), buttonFont("宋体", 15));
+    m_input = textBox("Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数");
+    QLabel* before = label("Label1", "您输入了", twipsRect(360, 1080, 735, 255), style::orange);
+    QLabel* count = label("text2", "0", twipsRect(1080, 1080, 375, 255), style::orange, 0x0000FFFF);
+    count->setAccessibleName(QStringLiteral("个数"));
+    QLabel* after = label("Label2", "个数", twipsRect(1560, 1080, 375, 255), style::orange);
+    QPushButton* restyle
+        = button("z", "换背景", twipsRect(840, 1440, 975, 495), buttonFont("隶书", 12));
+    QPushButton* compute
+        = button("x", "计算", twipsRect(2160, 1440, 975, 495), buttonFont("隶书", 14.25));
+    QPushButton* clear
+        = button("y", "清空", twipsRect(3360, 1440, 975, 495), buttonFont("隶书", 14.25));
+    QLabel* heading
+        = label("Label3", "请您核对", twipsRect(360, 2160, 855, 255), style::orange, 0x00C00000);
+
+    m_list = new ListEdit(client);
+    m_list->setObjectName(QStringLiteral("v"));
+    m_list->setGeometry(twipsRect(960, 2400, 2655, 615));
+    m_list->setAccessibleName(QStringLiteral("请您核对"));
+    m_list->installEventFilter(this);
+
+    QLabel* meanName = label("Label4", "平均数", twipsRect(120, 3120, 735, 255), style::orange);
+    QLineEdit* mean = textBox("Text3", "平均数", twipsRect(960, 3120, 2655, 270), "平均数");
+    QLabel* varianceName = label("Label5", "方差", twipsRect(120, 3480, 735, 255), style::orange);
+    QLineEdit* variance = textBox("Text4", "方差", twipsRect(960, 3480, 2655, 270), "方差");
+    QLabel* deviationName
+        = label("Label6", "标准差", twipsRect(120, 3840, 735, 255), style::orange);
+    QLineEdit* deviation = textBox("u", "标准差", twipsRect(960, 3840, 2655, 270), "标准差");
+    // 45 twips wider than the client area and reaching below it: the window clips it.
+    QLineEdit* status = textBox("zt", "状态栏:", twipsRect(0, 4320, 5175, 390), "状态栏");
+    setColours(status, style::systemScrollBar, QPalette::Base);
+    for (QLineEdit* result : { mean, variance, deviation, status })
+        result->setEnabled(false);
+    m_schemeLabels = { before, after, heading, count, meanName, varianceName, deviationName };
+
+    // Tab order; labels and disabled boxes take no focus, so Tab cycles Text1, w, x, y, z, v.
+    QWidget* const order[] = { m_input, m_next, compute, clear, mean, variance, restyle, m_list,
+        deviation, status };
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(m_next, &QPushButton::clicked, this, [this] { stats::AddNextValue(*m_fields); });
+    connect(compute, &QPushButton::clicked, this, [this] { stats::ComputeResults(*m_fields); });
+    connect(clear, &QPushButton::clicked, this, [this] { stats::ResetSeries(*m_fields); });
+    connect(restyle, &QPushButton::clicked, this, &MainWindow::showStyleWindow);
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("文件"));
+    QAction* quit = file->addAction(QStringLiteral("退出"));
+    quit->setObjectName(QStringLiteral("退出"));
+    // At once: no window runs its close handling.
+    connect(quit, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("帮助"));
+    QAction* about = help->addAction(QStringLiteral("关于"));
+    about->setObjectName(QStringLiteral("关于"));
+    connect(about, &QAction::triggered, this, &MainWindow::showAboutWindow);
+}
+
+void MainWindow::placeOnScreen()
+{
+    // The client area, below the menu bar, is 5130 × 4590 twips with its top-left corner at
+    // (2310, 2880) twips on the screen.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setGeometry(px(2310), px(2880) - menuHeight, px(5130), px(4590) + menuHeight);
+}
+
+void MainWindow::setBackground(style::SchemeTarget target, style::ColourValue colour)
+{
+    if (target == style::SchemeTarget::Form1) {
+        m_backdrop->setColour(style::toQColor(colour));
+        return;
+    }
+    QLabel* label = m_schemeLabels.at(static_cast<std::size_t>(target) - 1);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, style::toQColor(colour));
+    label->setPalette(palette);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Esc that no focused button took press `w`: it is the default and cancel button.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        m_next->click();
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the list presses `w` too, and never types a line break.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_next->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showStyleWindow()
+{
+}
+
+void MainWindow::showAboutWindow()
+{
+}
+
+} // namespace velbrin::app
