@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Starts velbrin (path in $1) on a private virtual X display with its own D-Bus session and
+# accessibility bus, and checks its accessibility tree with tree.py. Exits 77 (skipped) when the
+# tools for it are not installed.
+set -uo pipefail
+program=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "skipped: no python3-pyatspi"; exit 77; }
+
+export XDG_RUNTIME_DIR=$(mktemp -d)
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+display=:$((200 + RANDOM % 200))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+sleep 1
+
+dbus-run-session -- bash -c '
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    sleep 1
+    QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$0" >/dev/null 2>&1 &
+    app=$!
+    /usr/bin/python3 "$1/tree.py"
+    status=$?
+    kill $app 2>/dev/null
+    exit $status
+' "$program" "$here"
+status=$?
+kill $xvfb 2>/dev/null
+exit $status

@@ -1,0 +1,84 @@
+#!/usr/bin/python3
+"""Walks velbrin's accessibility tree over AT-SPI, the way a screen reader sees it, and checks that
+every control of the main window is there under its Chinese name, and that the hidden running
+sums are not shown. Run by tests/accessibility/run.sh inside a private X and D-Bus session."""
+
+import sys
+import time
+
+import pyatspi
+
+EXPECTED = {
+    # accessible name -> role
+    "下一个数": "push button",
+    "计算": "push button",
+    "清空": "push button",
+    "换背景": "push button",
+    "输入下一个数": "text",
+    "您输入了": "label",
+    "已输入的个数": "label",
+    "个数": "label",
+    "请您核对": None,
+    "平均数": None,
+    "方差": None,
+    "标准差": None,
+    "状态栏": "text",
+}
+HIDDEN = ("和", "平方和")
+
+
+def find_application(name, seconds=20):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def walk(node, depth=0, out=None):
+    out = [] if out is None else out
+    try:
+        states = node.getState()
+        out.append((depth, node.name, node.getRoleName(), states.contains(pyatspi.STATE_SHOWING)))
+        for child in node:
+            if child is not None:
+                walk(child, depth + 1, out)
+    except Exception as error:  # a control going away while we look is no failure
+        out.append((depth, "?", str(error), False))
+    return out
+
+
+def main():
+    app = find_application("velbrin")
+    if app is None:
+        print("velbrin did not appear on the accessibility bus")
+        return 1
+    time.sleep(0.5)
+    nodes = walk(app)
+    for depth, name, role, showing in nodes:
+        print("  " * depth + f"{role}: {name!r}{'' if showing else ' (not showing)'}")
+
+    failures = []
+    windows = [n for n in nodes if n[2] == "frame"]
+    if not any(name == "平均数、方差计算器——jbk工作室" for _, name, _, _ in windows):
+        failures.append("no frame named after the window caption")
+    shown = {(name, role) for _, name, role, showing in nodes if showing}
+    shown_names = {name for name, _ in shown}
+    for name, role in EXPECTED.items():
+        if name not in shown_names:
+            failures.append(f"missing: {name}")
+        elif role is not None and (name, role) not in shown:
+            failures.append(f"{name} is not a {role}")
+    for name in HIDDEN:
+        if name in shown_names:
+            failures.append(f"hidden control shown: {name}")
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
