@@ -15,7 +15,8 @@ namespace velbrin::app {
 // boxes, whatever their visibility or enabled state. A read returns the text last written, every
 // byte of it, as long as the control still shows that text; once the user has changed it, the
 // control's text.
-class WidgetFieldStore final : public stats::FieldStore {
+class WidgetFieldStore final : public stats::FieldStore
+{
 public:
     // Finds the controls among the children of `window` by their object names.
     explicit WidgetFieldStore(QWidget* window);
@@ -26,7 +27,8 @@ public:
 private:
     QString shownText(stats::Field field) const;
 
-    struct Control {
+    struct Control
+    {
         QPointer<QWidget> widget;
         std::string written; // exactly as the engine wrote it
         QString shown; // what that became in the control

@@ -26,10 +26,18 @@ std::vector<double> sampleValues()
     std::vector<double> values;
     for (int i = 0; i < 1024; ++i) {
         switch (i % 4) {
-        case 0: values.push_back(static_cast<double>(i)); break;
-        case 1: values.push_back(i / 7.0); break;
-        case 2: values.push_back(uniform(random)); break;
-        default: values.push_back(uniform(random) * 1e-9); break;
+        case 0:
+            values.push_back(static_cast<double>(i));
+            break;
+        case 1:
+            values.push_back(i / 7.0);
+            break;
+        case 2:
+            values.push_back(uniform(random));
+            break;
+        default:
+            values.push_back(uniform(random) * 1e-9);
+            break;
         }
     }
     return values;
@@ -147,7 +155,8 @@ void ResetSeries_(benchmark::State& state)
 BENCHMARK(ResetSeries_)->Name("ResetSeries");
 
 // Prints the usual table, remembering each benchmark's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

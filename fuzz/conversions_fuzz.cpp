@@ -61,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             ToNumber(text);
             fail("ToNumber accepted a text IsNumericText rejects", text);
-        } catch (const NotNumericError&) {
-        }
+        } catch (const NotNumericError&) { }
     }
 
     if (size >= sizeof(double)) {

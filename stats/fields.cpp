@@ -4,21 +4,16 @@ namespace velbrin::stats {
 
 namespace {
 
-struct FieldInfo {
+struct FieldInfo
+{
     std::string_view name;
     std::string_view startup;
 };
 
 // Indexed by Field.
 constexpr std::array<FieldInfo, fieldCount> fieldInfo { {
-    { "Text1", "" },
-    { "text2", "0" },
-    { "s", "0" },
-    { "ss", "0" },
-    { "v", "" },
-    { "Text3", "平均数" },
-    { "Text4", "方差" },
-    { "u", "标准差" },
+    { "Text1", "" }, { "text2", "0" }, { "s", "0" }, { "ss", "0" }, { "v", "" },
+    { "Text3", "平均数" }, { "Text4", "方差" }, { "u", "标准差" },
     { "zt", "状态栏:" }, // ASCII colon at start-up; the engine writes the full-width one
 } };
 

@@ -27,8 +27,15 @@ enum class Field {
 inline constexpr std::size_t fieldCount = 9;
 
 inline constexpr std::array<Field, fieldCount> allFields {
-    Field::Text1, Field::text2, Field::s, Field::ss, Field::v,
-    Field::Text3, Field::Text4, Field::u, Field::zt,
+    Field::Text1,
+    Field::text2,
+    Field::s,
+    Field::ss,
+    Field::v,
+    Field::Text3,
+    Field::Text4,
+    Field::u,
+    Field::zt,
 };
 
 // The control name of a field: "Text1", "text2", "s", ...
@@ -43,7 +50,8 @@ inline constexpr std::string_view neutralStatusText = "状态栏：";
 
 // Read and write access to the fields, as UTF-8. A write takes effect at once: the next read of
 // that field returns exactly the text written, whether the control is visible, enabled or not.
-class FieldStore {
+class FieldStore
+{
 public:
     virtual ~FieldStore() = default;
     virtual std::string read(Field field) const = 0;
@@ -51,7 +59,8 @@ public:
 };
 
 // Fields held in memory, starting with the start-up texts; for tests, benchmarks and fuzzing.
-class MemoryFieldStore final : public FieldStore {
+class MemoryFieldStore final : public FieldStore
+{
 public:
     MemoryFieldStore();
     std::string read(Field field) const override;

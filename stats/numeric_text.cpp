@@ -85,7 +85,8 @@ enum class Grammar {
 };
 
 // Where a number stands in a text.
-struct NumberSpan {
+struct NumberSpan
+{
     std::size_t begin;
     std::size_t end;
     bool plain; // no "+" before it and no group separators: std::from_chars reads it as it stands
@@ -113,8 +114,8 @@ std::optional<NumberSpan> scanNumber(std::string_view text, std::size_t at, Gram
             ++digits;
         else if (*p == '.' && !point)
             point = true;
-        else if (*p == ',' && grammar == Grammar::Whole && !point && p > mantissa
-            && isDigit(p[-1]) && digitAt(p + 1))
+        else if (*p == ',' && grammar == Grammar::Whole && !point && p > mantissa && isDigit(p[-1])
+            && digitAt(p + 1))
             plain = false; // a digit-group separator
         else
             break;
@@ -234,7 +235,8 @@ std::optional<NumberSpan> locateWhole(std::string_view& text, std::string& conve
 
 // The value rounded to 15 significant digits: d.dddddddddddddd × 10^exponent, trailing zeros of
 // the digits dropped.
-struct Rounded {
+struct Rounded
+{
     std::array<char, 15> digits;
     int count;
     int exponent;
@@ -244,8 +246,8 @@ Rounded roundTo15(double magnitude)
 {
     // "d.ddddddddddddddde+XX": one digit, the point, 14 digits, "e", sign, exponent.
     std::array<char, 32> buffer;
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-        std::chars_format::scientific, 14);
+    const auto written = std::to_chars(
+        buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 14);
     Rounded r {};
     r.digits[0] = buffer[0];
     for (int i = 1; i < 15; ++i)

@@ -25,7 +25,8 @@ bool IsNumericText(std::string_view text);
 
 // Thrown by ToNumber for a text that IsNumericText rejects: the one "run-time error" a conversion
 // can raise. The engine never lets it happen.
-class NotNumericError : public std::invalid_argument {
+class NotNumericError : public std::invalid_argument
+{
 public:
     using std::invalid_argument::invalid_argument;
 };
@@ -60,8 +61,8 @@ std::string GeneralText(std::optional<double> value);
 // The digits of GeneralText, with a blank in place of a sign for values of zero and above and no
 // "0" before the "." below 1.
 //
-//   0 -> " 0"    2 -> " 2"    0.5 -> " .5"    -0.5 -> "-.5"    1.4142135623730951 -> " 1.4142135623731"
-//   0.0000125 -> " 1.25E-05"
+//   0 -> " 0"    2 -> " 2"    0.5 -> " .5"    -0.5 -> "-.5"    0.0000125 -> " 1.25E-05"
+//   1.4142135623730951 -> " 1.4142135623731"
 std::string SignedText(double value);
 
 } // namespace velbrin::stats

@@ -13,7 +13,8 @@ namespace {
 
 // The next text of an accumulator. No text when the accumulator holds no number: then only its
 // own step fails. `fits` is false when the new value would not survive the trip through text.
-struct Accumulated {
+struct Accumulated
+{
     std::optional<std::string> text;
     bool fits = true;
 };

@@ -9,13 +9,14 @@
 namespace velbrin::stats {
 
 // Enters the text of `Text1`: counts it in `text2`, adds it to the sum `s` and its square to `ss`,
-// appends it and "," to `v`, and empties `Text1`. A text that is not numeric, or whose count, sum or
-// sum of squares would leave the double range, changes no accumulator and shows the input error;
-// it is listed all the same.
+// appends it and "," to `v`, and empties `Text1`. A text that is not numeric, or whose count, sum
+// or sum of squares would leave the double range, changes no accumulator and shows the input
+// error; it is listed all the same.
 //
 //   from start-up, "1" "2" "3" "4"  -> text2 "4", s "10", ss "30", v "1,2,3,4,"
 //   " 5 "   -> accepted as 5, v gains " 5 ,"        "1,000" -> adds 1000, v gains "1,000,"
-//   "abc"   -> zt "状态栏：输入错误", v gains "abc,"   ""      -> zt "状态栏：输入错误", v gains ","
+//   "abc"   -> zt "状态栏：输入错误", v gains "abc,"
+//   ""      -> zt "状态栏：输入错误", v gains ","
 //   "0.1" three times -> text2 "3", s "0.3", ss "0.03"
 void AddNextValue(FieldStore& fields);
 

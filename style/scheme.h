@@ -14,11 +14,18 @@ namespace velbrin::style {
 enum class SchemeTarget { Form1, Label1, Label2, Label3, text2, Label4, Label5, Label6 };
 
 inline constexpr std::array<SchemeTarget, 8> schemeTargets {
-    SchemeTarget::Form1, SchemeTarget::Label1, SchemeTarget::Label2, SchemeTarget::Label3,
-    SchemeTarget::text2, SchemeTarget::Label4, SchemeTarget::Label5, SchemeTarget::Label6,
+    SchemeTarget::Form1,
+    SchemeTarget::Label1,
+    SchemeTarget::Label2,
+    SchemeTarget::Label3,
+    SchemeTarget::text2,
+    SchemeTarget::Label4,
+    SchemeTarget::Label5,
+    SchemeTarget::Label6,
 };
 
-class SchemeTargets {
+class SchemeTargets
+{
 public:
     virtual ~SchemeTargets() = default;
     virtual void setBackground(SchemeTarget target, ColourValue colour) = 0;

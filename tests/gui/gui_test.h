@@ -29,7 +29,8 @@ T* child(const QObject* parent, const char* name)
 }
 
 // A modal dialog blocks a test until it times out; this one closes it at once and fails.
-class ModalWatch : public QObject {
+class ModalWatch : public QObject
+{
 public:
     ModalWatch()
     {
@@ -50,13 +51,13 @@ private:
 } // namespace velbrin::test
 
 // QTEST_MAIN with the offscreen platform as default.
-#define VELBRIN_GUI_TEST_MAIN(TestClass)                                                         \
-    int main(int argc, char** argv)                                                              \
-    {                                                                                            \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                      \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                             \
-        QApplication app(argc, argv);                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                 \
-        TestClass test;                                                                          \
-        return QTest::qExec(&test, argc, argv);                                                  \
+#define VELBRIN_GUI_TEST_MAIN(TestClass)                                                           \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

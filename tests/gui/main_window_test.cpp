@@ -20,7 +20,8 @@ using velbrin::app::MainWindow;
 using velbrin::stats::Field;
 using velbrin::test::child;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -115,7 +116,8 @@ void MainWindowTest::controlGeometry_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("twips");
-    const struct {
+    const struct
+    {
         const char* name;
         QRect twips;
     } controls[] = {
@@ -192,7 +194,8 @@ void MainWindowTest::startUpTextsAndColours()
     QCOMPARE(picture.pixelColor(client + QPoint(5, 5)), orange);
     QCOMPARE(picture.pixelColor(client + QPoint(300, 150)), orange);
     QCOMPARE(picture.pixelColor(client + QPoint(30, 20)), orange); // where `s` would be
-    for (const char* name : { "Label1", "Label2", "Label3", "text2", "Label4", "Label5", "Label6" }) {
+    for (const char* name :
+        { "Label1", "Label2", "Label3", "text2", "Label4", "Label5", "Label6" }) {
         auto* label = child<QLabel>(m_window.get(), name);
         QVERIFY2(label->autoFillBackground(), name);
         QCOMPARE(label->palette().color(QPalette::Window), orange);
@@ -207,7 +210,8 @@ void MainWindowTest::startUpTextsAndColours()
         QColor(128, 255, 128));
     QCOMPARE(child<QLabel>(m_window.get(), "ss")->palette().color(QPalette::Window),
         QColor(192, 255, 192));
-    QCOMPARE(child<QLineEdit>(m_window.get(), "zt")->palette().color(QPalette::Disabled, QPalette::Base),
+    QCOMPARE(
+        child<QLineEdit>(m_window.get(), "zt")->palette().color(QPalette::Disabled, QPalette::Base),
         QColor(200, 200, 200));
 }
 
@@ -216,10 +220,14 @@ void MainWindowTest::buttonFonts_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("family");
     QTest::addColumn<qreal>("points");
-    QTest::addRow("w") << "w" << "宋体" << 15.0;
-    QTest::addRow("z") << "z" << "隶书" << 12.0;
-    QTest::addRow("x") << "x" << "隶书" << 14.25;
-    QTest::addRow("y") << "y" << "隶书" << 14.25;
+    QTest::addRow("w") << "w"
+                       << "宋体" << 15.0;
+    QTest::addRow("z") << "z"
+                       << "隶书" << 12.0;
+    QTest::addRow("x") << "x"
+                       << "隶书" << 14.25;
+    QTest::addRow("y") << "y"
+                       << "隶书" << 14.25;
 }
 
 void MainWindowTest::buttonFonts()
@@ -241,9 +249,8 @@ void MainWindowTest::menus()
     QCOMPARE(top.size(), 2);
     QCOMPARE(top[0]->text(), QStringLiteral("文件"));
     QCOMPARE(top[1]->text(), QStringLiteral("帮助"));
-    const auto entries = [this](const char* menu) {
-        return child<QMenu>(m_window.get(), menu)->actions();
-    };
+    const auto entries
+        = [this](const char* menu) { return child<QMenu>(m_window.get(), menu)->actions(); };
     QCOMPARE(entries("文件").size(), 1);
     QCOMPARE(entries("帮助").size(), 1);
     QCOMPARE(entries("文件")[0], child<QAction>(m_window.get(), "退出"));
@@ -415,10 +422,12 @@ void MainWindowTest::endOfListStaysInView()
 void MainWindowTest::fieldsReadBackExactlyWhatWasWritten_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addRow("no-break space") << QByteArray("1\xC2\xA0" "000,");
+    QTest::addRow("no-break space") << QByteArray("1\xC2\xA0"
+                                                  "000,");
     QTest::addRow("line feed") << QByteArray("a\nb,");
     QTest::addRow("carriage return") << QByteArray("a\r\nb,");
-    QTest::addRow("paragraph separator") << QByteArray("a\xE2\x80\xA9" "b");
+    QTest::addRow("paragraph separator") << QByteArray("a\xE2\x80\xA9"
+                                                       "b");
     QTest::addRow("tab and blanks") << QByteArray(" \t5 ");
     QTest::addRow("long") << QByteArray(40000, '7');
     QTest::addRow("markup") << QByteArray("<b>1</b>&amp;");
@@ -452,15 +461,18 @@ void MainWindowTest::userEditsOfTheListAreRead()
 void MainWindowTest::resizingMovesNoControl()
 {
     QHash<QString, QRect> before;
-    for (QWidget* control : m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* control :
+        m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         before.insert(control->objectName(), control->geometry());
     m_window->resize(200, 150);
     QTest::qWait(10);
-    for (QWidget* control : m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* control :
+        m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QCOMPARE(control->geometry(), before.value(control->objectName()));
     m_window->resize(600, 500);
     QTest::qWait(10);
-    for (QWidget* control : m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* control :
+        m_window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QCOMPARE(control->geometry(), before.value(control->objectName()));
 }
 

@@ -11,7 +11,8 @@ using namespace velbrin::stats;
 namespace {
 
 // Switches LC_NUMERIC to a locale that writes "2,5" for as long as it lives.
-class DecimalCommaLocale {
+class DecimalCommaLocale
+{
 public:
     DecimalCommaLocale()
     {

@@ -15,7 +15,8 @@ using namespace velbrin::stats;
 
 namespace {
 
-struct NumericCase {
+struct NumericCase
+{
     const char* text;
     bool numeric;
     double value; // when numeric
@@ -99,7 +100,9 @@ TEST(IsNumericText, AcceptsAndRejectsTheDecimalForms)
 TEST(IsNumericText, EmbeddedNulIsNotTheEndOfTheText)
 {
     EXPECT_FALSE(IsNumericText(std::string_view("5\0", 2)));
-    EXPECT_FALSE(IsNumericText(std::string_view("\0" "5", 2)));
+    EXPECT_FALSE(IsNumericText(std::string_view("\0"
+                                                "5",
+        2)));
 }
 
 TEST(IsNumericText, FullWidthFormsOfInputMethodsCountAsAscii)
@@ -163,7 +166,8 @@ TEST(ToNumber, RoundsToTheNearestDouble)
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStart)
 {
-    const struct {
+    const struct
+    {
         const char* text;
         double value;
     } cases[] = {
@@ -196,7 +200,8 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart)
 
 TEST(GeneralText, WritesAtMostFifteenSignificantDigits)
 {
-    const struct {
+    const struct
+    {
         double value;
         const char* text;
     } cases[] = {
@@ -240,7 +245,8 @@ TEST(GeneralText, WritesAtMostFifteenSignificantDigits)
 
 TEST(SignedText, BlankForSignAndNoZeroBeforeThePoint)
 {
-    const struct {
+    const struct
+    {
         double value;
         const char* text;
     } cases[] = {

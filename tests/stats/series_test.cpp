@@ -11,7 +11,8 @@ using namespace velbrin::stats;
 
 namespace {
 
-class Series : public ::testing::Test {
+class Series : public ::testing::Test
+{
 protected:
     void enter(std::string_view text)
     {
@@ -157,7 +158,8 @@ TEST_F(Series, OnlyTheAccumulatorWithoutANumberFails)
 
 TEST_F(Series, ResultsOfTheExampleSeries)
 {
-    const struct {
+    const struct
+    {
         std::initializer_list<const char*> values;
         const char* mean;
         const char* variance;
