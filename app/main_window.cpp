@@ -1,10 +1,13 @@
 #include "app/main_window.h"
 
-#include "app/list_edit.h"
+#include "about/about_window.h"
 #include "app/icon.xpm"
+#include "app/list_edit.h"
 #include "app/widget_fields.h"
 #include "stats/series.h"
 #include "style/colour.h"
+#include "style/style_window.h"
+#include "style/twips.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -19,17 +22,23 @@
 
 namespace velbrin::app {
 
+using style::px;
+using style::twipsRect;
+
 namespace {
 
-// Layout figures are in twips; at 96 dots per inch a pixel is 15 twips.
-constexpr int px(int twips)
+// Shows a secondary window created on first use, or brings the one already open to the front.
+// A window closed but not yet deleted does not count: a new one takes its place.
+template<typename Window, typename Create>
+void showSecondaryWindow(QPointer<Window>& window, Create create)
 {
-    return twips / 15;
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
+    if (!window || !window->isVisible()) {
+        window = create();
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 QFont buttonFont(const char* family, qreal points)
@@ -55,7 +64,8 @@ void setColours(QWidget* widget, style::ColourValue background, QPalette::ColorR
 
 // The client area: controls sit on it at fixed places, over a background of one colour. It paints
 // the colour itself rather than through its palette, so a new colour reaches no child control.
-class Backdrop final : public QWidget {
+class Backdrop final : public QWidget
+{
 public:
     explicit Backdrop(QWidget* parent)
         : QWidget(parent)
@@ -125,26 +135,26 @@ void MainWindow::buildControls()
         setColours(control, background, QPalette::Window, text);
         return control;
     };
-    const auto textBox = [client](const char* name, const char* text, QRect geometry,
-                             const char* accessibleName) {
-        auto* control = new QLineEdit(QString::fromUtf8(text), client);
-        control->setObjectName(QString::fromUtf8(name));
-        control->setGeometry(geometry);
-        control->setMaxLength(INT_MAX);
-        control->setAccessibleName(QString::fromUtf8(accessibleName));
-        return control;
-    };
-    const auto button = [client](const char* name, const char* caption, QRect geometry,
-                            const QFont& font) {
-        auto* control = new QPushButton(QString::fromUtf8(caption), client);
-        control->setObjectName(QString::fromUtf8(name));
-        control->setGeometry(geometry);
-        control->setFont(font);
-        // A focused button takes Enter itself; Enter elsewhere presses `w`.
-        control->setAutoDefault(true);
-        control->setAccessibleName(QString::fromUtf8(caption));
-        return control;
-    };
+    const auto textBox
+        = [client](const char* name, const char* text, QRect geometry, const char* accessibleName) {
+              auto* control = new QLineEdit(QString::fromUtf8(text), client);
+              control->setObjectName(QString::fromUtf8(name));
+              control->setGeometry(geometry);
+              control->setMaxLength(INT_MAX);
+              control->setAccessibleName(QString::fromUtf8(accessibleName));
+              return control;
+          };
+    const auto button
+        = [client](const char* name, const char* caption, QRect geometry, const QFont& font) {
+              auto* control = new QPushButton(QString::fromUtf8(caption), client);
+              control->setObjectName(QString::fromUtf8(name));
+              control->setGeometry(geometry);
+              control->setFont(font);
+              // A focused button takes Enter itself; Enter elsewhere presses `w`.
+              control->setAutoDefault(true);
+              control->setAccessibleName(QString::fromUtf8(caption));
+              return control;
+          };
 
     // The running sums live in two labels nobody sees.
     QLabel* sum = label("s", "0", twipsRect(360, 240, 375, 255), 0x0080FF80, style::orange);
@@ -190,8 +200,8 @@ void MainWindow::buildControls()
     m_schemeLabels = { before, after, heading, count, meanName, varianceName, deviationName };
 
     // Tab order; labels and disabled boxes take no focus, so Tab cycles Text1, w, x, y, z, v.
-    QWidget* const order[] = { m_input, m_next, compute, clear, mean, variance, restyle, m_list,
-        deviation, status };
+    QWidget* const order[]
+        = { m_input, m_next, compute, clear, mean, variance, restyle, m_list, deviation, status };
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -266,10 +276,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::showStyleWindow()
 {
+    showSecondaryWindow(m_styleWindow, [this] { return new style::StyleWindow(this); });
 }
 
 void MainWindow::showAboutWindow()
 {
+    showSecondaryWindow(m_aboutWindow, [] { return new about::AboutWindow; });
 }
 
 } // namespace velbrin::app

@@ -7,6 +7,7 @@
 #include "style/scheme.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <memory>
@@ -15,8 +16,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace velbrin::about {
+class AboutWindow;
+}
 namespace velbrin::stats {
 class FieldStore;
+}
+namespace velbrin::style {
+class StyleWindow;
 }
 
 namespace velbrin::app {
@@ -54,6 +61,9 @@ private:
     // The labels a colour scheme paints, in the order of style::SchemeTarget after Form1.
     std::array<QLabel*, 7> m_schemeLabels {};
     std::unique_ptr<stats::FieldStore> m_fields;
+    // The secondary windows: at most one of each, without an owner, gone once closed.
+    QPointer<style::StyleWindow> m_styleWindow;
+    QPointer<about::AboutWindow> m_aboutWindow;
 };
 
 } // namespace velbrin::app

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <initializer_list>
+
 namespace velbrin::test {
 
 // Call in initTestCase().
@@ -26,6 +28,23 @@ T* child(const QObject* parent, const char* name)
     if (!found)
         qFatal("no child named %s", name);
     return found;
+}
+
+// The windows without a parent that carry the object name `name`, shown or not.
+inline QList<QWidget*> topLevels(const char* name)
+{
+    QList<QWidget*> found;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (!window->parentWidget() && window->objectName() == QString::fromUtf8(name))
+            found.append(window);
+    return found;
+}
+
+// Deletes every window named `name` that a test left behind, so the next test starts alone.
+inline void deleteTopLevels(std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        qDeleteAll(topLevels(name));
 }
 
 // A modal dialog blocks a test until it times out; this one closes it at once and fails.

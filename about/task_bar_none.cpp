@@ -1,0 +1,8 @@
+#include "about/task_bar.h"
+
+namespace velbrin::about {
+
+void keepOffTaskBar(QWidget&)
+{ }
+
+} // namespace velbrin::about
