@@ -77,7 +77,7 @@ QString MainWindowTest::text(const char* name) const
     if (auto* line = qobject_cast<QLineEdit*>(widget))
         return line->text();
     if (auto* list = qobject_cast<ListEdit*>(widget))
-        return list->toPlainText();
+        return list->text();
     return {};
 }
 
@@ -320,8 +320,7 @@ void MainWindowTest::enterInListPressesNextWithoutLineBreak()
     QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(text("text2"), QStringLiteral("1"));
     QCOMPARE(text("v"), QStringLiteral("4,"));
-    QVERIFY(!list->toPlainText().contains(QLatin1Char('\n')));
-    QCOMPARE(list->document()->blockCount(), 1);
+    QCOMPARE(list->document()->blockCount(), 1); // no line break in the document either
 }
 
 void MainWindowTest::enterOnAFocusedButtonPressesThatButton()
