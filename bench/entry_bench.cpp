@@ -88,14 +88,6 @@ Timing timeEntries(int values, int entries)
     return timing;
 }
 
-std::vector<int> parseSizes(const char* text)
-{
-    std::vector<int> sizes;
-    for (const QString& part : QString::fromLatin1(text).split(QLatin1Char(',')))
-        sizes.push_back(part.toInt());
-    return sizes;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,15 +97,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     velbrin::app::mapChineseFaces();
 
-    int entries = 51;
-    std::vector<int> sizes = { 10, 100, 1000, 3000, 10000, 30000, 100000 };
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--entries")
-            entries = std::max(1, std::atoi(argv[i + 1]));
-        else if (option == "--sizes")
-            sizes = parseSizes(argv[i + 1]);
-    }
+    const auto options = velbrin::bench::parseListOptions(argc, argv, 51);
+    const int entries = options.entries;
+    const std::vector<int>& sizes = options.sizes;
 
     std::printf("One Enter in Text1 (entry + repaint), %d entries per list length, platform %s\n",
         entries, qPrintable(QGuiApplication::platformName()));

@@ -188,14 +188,6 @@ void printTable(const char* title, Timing (*time)(const Strategy&, int, int), bo
     std::printf("\n");
 }
 
-std::vector<int> parseSizes(const char* text)
-{
-    std::vector<int> sizes;
-    for (const QString& part : QString::fromLatin1(text).split(QLatin1Char(',')))
-        sizes.push_back(part.toInt());
-    return sizes;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -205,15 +197,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     velbrin::app::mapChineseFaces();
 
-    int count = 21;
-    std::vector<int> sizes = { 10, 100, 1000, 3000, 10000, 30000, 100000 };
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--entries")
-            count = std::max(1, std::atoi(argv[i + 1]));
-        else if (option == "--sizes")
-            sizes = parseSizes(argv[i + 1]);
-    }
+    const auto options = velbrin::bench::parseListOptions(argc, argv, 21);
+    const int count = options.entries;
+    const std::vector<int>& sizes = options.sizes;
     printTable("One entry (a value and \",\" added, the end kept in view, painted)", timeEntries,
         false, sizes, count);
     printTable("The user types a digit near the start (painted)", timeTyping, true, sizes, count);
