@@ -1,5 +1,6 @@
 #include "app/fonts.h"
 #include "app/main_window.h"
+#include "app/start_up_style.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -9,6 +10,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velbrin"));
     QApplication::setApplicationVersion(QStringLiteral(VELBRIN_VERSION));
+    QApplication::setStyle(new velbrin::app::StartUpStyle);
     velbrin::app::mapChineseFaces();
 
     // Closing the main window deletes it; "退出" leaves the event loop with it still open.

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "about/about_window.h"
+#include "app/fonts.h"
 #include "app/icon.xpm"
 #include "app/list_edit.h"
 #include "app/widget_fields.h"
@@ -39,14 +40,6 @@ void showSecondaryWindow(QPointer<Window>& window, Create create)
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-QFont buttonFont(const char* family, qreal points)
-{
-    QFont font(QString::fromUtf8(family));
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
 }
 
 void setColours(QWidget* widget, style::ColourValue background, QPalette::ColorRole backgroundRole,
@@ -164,18 +157,18 @@ void MainWindow::buildControls()
     squares->setAccessibleName(QStringLiteral("平方和"));
     squares->hide();
 
-    m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), buttonFont("宋体", 15));
+    m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), chineseFont("宋体", 15));
     m_input = textBox("Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数");
     QLabel* before = label("Label1", "您输入了", twipsRect(360, 1080, 735, 255), style::orange);
     QLabel* count = label("text2", "0", twipsRect(1080, 1080, 375, 255), style::orange, 0x0000FFFF);
     count->setAccessibleName(QStringLiteral("已输入的个数"));
     QLabel* after = label("Label2", "个数", twipsRect(1560, 1080, 375, 255), style::orange);
     QPushButton* restyle
-        = button("z", "换背景", twipsRect(840, 1440, 975, 495), buttonFont("隶书", 12));
+        = button("z", "换背景", twipsRect(840, 1440, 975, 495), chineseFont("隶书", 12));
     QPushButton* compute
-        = button("x", "计算", twipsRect(2160, 1440, 975, 495), buttonFont("隶书", 14.25));
+        = button("x", "计算", twipsRect(2160, 1440, 975, 495), chineseFont("隶书", 14.25));
     QPushButton* clear
-        = button("y", "清空", twipsRect(3360, 1440, 975, 495), buttonFont("隶书", 14.25));
+        = button("y", "清空", twipsRect(3360, 1440, 975, 495), chineseFont("隶书", 14.25));
     QLabel* heading
         = label("Label3", "请您核对", twipsRect(360, 2160, 855, 255), style::orange, 0x00C00000);
 

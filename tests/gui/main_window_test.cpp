@@ -235,11 +235,16 @@ void MainWindowTest::buttonFonts()
     QFETCH(QString, name);
     QFETCH(QString, family);
     QFETCH(qreal, points);
-    const QFont font = m_window->findChild<QPushButton*>(name)->font();
+    auto* button = m_window->findChild<QPushButton*>(name);
+    const QFont font = button->font();
     QCOMPARE(font.family(), family);
     QCOMPARE(font.pointSizeF(), points);
     QCOMPARE(font.weight(), QFont::Normal);
     QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    // The face the name maps to draws every character of the caption by itself.
+    const QFontMetrics metrics(font);
+    for (const QChar c : button->text())
+        QVERIFY2(metrics.inFont(c), qPrintable(button->text()));
 }
 
 void MainWindowTest::menus()
