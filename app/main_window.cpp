@@ -158,6 +158,7 @@ void MainWindow::buildControls()
     squares->hide();
 
     m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), chineseFont("宋体", 15));
+    m_next->setDefault(true); // drawn as the button Enter presses
     m_input = textBox("Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数");
     QLabel* before = label("Label1", "您输入了", twipsRect(360, 1080, 735, 255), style::orange);
     QLabel* count = label("text2", "0", twipsRect(1080, 1080, 375, 255), style::orange, 0x0000FFFF);

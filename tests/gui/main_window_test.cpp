@@ -169,6 +169,7 @@ void MainWindowTest::startUpTextsAndColours()
     QCOMPARE(text("u"), QStringLiteral("标准差"));
     QCOMPARE(text("zt"), QStringLiteral("状态栏:"));
     QCOMPARE(child<QPushButton>(m_window.get(), "w")->text(), QStringLiteral("下一个数"));
+    QVERIFY(child<QPushButton>(m_window.get(), "w")->isDefault());
     QCOMPARE(child<QPushButton>(m_window.get(), "x")->text(), QStringLiteral("计算"));
     QCOMPARE(child<QPushButton>(m_window.get(), "y")->text(), QStringLiteral("清空"));
     QCOMPARE(child<QPushButton>(m_window.get(), "z")->text(), QStringLiteral("换背景"));
