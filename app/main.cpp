@@ -1,6 +1,7 @@
 #include "app/fonts.h"
 #include "app/main_window.h"
 #include "app/start_up_style.h"
+#include "app/translations.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VELBRIN_VERSION));
     QApplication::setStyle(new velbrin::app::StartUpStyle);
     velbrin::app::mapChineseFaces();
+    velbrin::app::useChineseQtTexts();
 
     // Closing the main window deletes it; "退出" leaves the event loop with it still open.
     QPointer<velbrin::app::MainWindow> window = new velbrin::app::MainWindow;

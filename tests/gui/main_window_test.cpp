@@ -2,6 +2,7 @@
 
 #include "app/list_edit.h"
 #include "app/main_window.h"
+#include "app/translations.h"
 #include "stats/fields.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <memory>
 
 using velbrin::app::ListEdit;
@@ -53,6 +55,7 @@ private slots:
     void userEditsOfTheListAreRead();
     void resizingMovesNoControl();
     void quitEndsTheEventLoopWithoutClosingWindows();
+    void editMenuOfTheTextBoxesIsChinese();
 
 private:
     QString text(const char* name) const;
@@ -490,6 +493,23 @@ void MainWindowTest::quitEndsTheEventLoopWithoutClosingWindows()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(m_window->isVisible());
     QCOMPARE(closing.count(), 0);
+}
+
+void MainWindowTest::editMenuOfTheTextBoxesIsChinese()
+{
+    velbrin::app::useChineseQtTexts();
+    for (const char* name : { "Text1", "v" }) {
+        QWidget* box = child<QWidget>(m_window.get(), name);
+        std::unique_ptr<QMenu> menu;
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            menu.reset(line->createStandardContextMenu());
+        else
+            menu.reset(qobject_cast<ListEdit*>(box)->createStandardContextMenu());
+        QVERIFY(menu);
+        const QList<QAction*> actions = menu->actions();
+        QVERIFY(std::any_of(actions.begin(), actions.end(),
+            [](QAction* action) { return action->text().startsWith(QStringLiteral("粘贴")); }));
+    }
 }
 
 VELBRIN_GUI_TEST_MAIN(MainWindowTest)
