@@ -29,17 +29,6 @@ const QString& programTitle()
     return title;
 }
 
-void setColours(QWidget* widget, style::ColourValue background,
-    std::optional<style::ColourValue> text = std::nullopt)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, style::toQColor(background));
-    if (text)
-        palette.setColor(QPalette::WindowText, style::toQColor(*text));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 AboutWindow::AboutWindow()
@@ -74,7 +63,7 @@ void AboutWindow::buildControls()
         control->setTextFormat(Qt::PlainText);
         control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         control->setGeometry(geometry);
-        setColours(control, background, text);
+        style::setColours(*control, background, text);
         return control;
     };
     const auto line = [this](int index, QRect geometry, style::ColourValue colour) {
@@ -83,7 +72,7 @@ void AboutWindow::buildControls()
         control->setProperty("index", index);
         control->setAccessibleName(QStringLiteral("分隔线"));
         control->setGeometry(geometry);
-        setColours(control, colour);
+        style::setColours(*control, colour);
         return control;
     };
     const auto button = [this](const char* name, const char* caption, QRect geometry,

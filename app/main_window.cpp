@@ -42,17 +42,6 @@ void showSecondaryWindow(QPointer<Window>& window, Create create)
     window->activateWindow();
 }
 
-void setColours(QWidget* widget, style::ColourValue background, QPalette::ColorRole backgroundRole,
-    std::optional<style::ColourValue> text = std::nullopt)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(backgroundRole, style::toQColor(background));
-    if (text)
-        palette.setColor(QPalette::WindowText, style::toQColor(*text));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(backgroundRole == QPalette::Window);
-}
-
 } // namespace
 
 // The client area: controls sit on it at fixed places, over a background of one colour. It paints
@@ -125,7 +114,7 @@ void MainWindow::buildControls()
         control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         control->setGeometry(geometry);
         control->setAccessibleName(QString::fromUtf8(caption));
-        setColours(control, background, QPalette::Window, text);
+        style::setColours(*control, background, text);
         return control;
     };
     const auto textBox
@@ -188,7 +177,7 @@ void MainWindow::buildControls()
     QLineEdit* deviation = textBox("u", "标准差", twipsRect(960, 3840, 2655, 270), "标准差");
     // 45 twips wider than the client area and reaching below it: the window clips it.
     QLineEdit* status = textBox("zt", "状态栏:", twipsRect(0, 4320, 5175, 390), "状态栏");
-    setColours(status, style::systemScrollBar, QPalette::Base);
+    style::setColours(*status, style::systemScrollBar, {}, QPalette::Base);
     for (QLineEdit* result : { mean, variance, deviation, status })
         result->setEnabled(false);
     m_schemeLabels = { before, after, heading, count, meanName, varianceName, deviationName };

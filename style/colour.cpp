@@ -1,6 +1,7 @@
 #include "style/colour.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 
 namespace velbrin::style {
 
@@ -31,6 +32,17 @@ QColor toQColor(ColourValue value, const QPalette& palette)
 QColor toQColor(ColourValue value)
 {
     return toQColor(value, QGuiApplication::palette());
+}
+
+void setColours(QWidget& widget, ColourValue background, std::optional<ColourValue> text,
+    QPalette::ColorRole backgroundRole)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(backgroundRole, toQColor(background));
+    if (text)
+        palette.setColor(QPalette::WindowText, toQColor(*text));
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(backgroundRole == QPalette::Window);
 }
 
 } // namespace velbrin::style

@@ -8,6 +8,9 @@
 #include <QPalette>
 
 #include <cstdint>
+#include <optional>
+
+class QWidget;
 
 namespace velbrin::style {
 
@@ -28,5 +31,10 @@ QColor toQColor(ColourValue value, const QPalette& palette);
 
 // The same, with the application's current palette.
 QColor toQColor(ColourValue value);
+
+// Gives `widget` the background `background` and, if given, the text colour `text`. A control
+// whose background is its window role (a label) fills it; others (a text box's base) paint it.
+void setColours(QWidget& widget, ColourValue background, std::optional<ColourValue> text = {},
+    QPalette::ColorRole backgroundRole = QPalette::Window);
 
 } // namespace velbrin::style
