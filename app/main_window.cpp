@@ -224,10 +224,7 @@ void MainWindow::setBackground(style::SchemeTarget target, style::ColourValue co
         m_backdrop->setColour(style::toQColor(colour));
         return;
     }
-    QLabel* label = m_schemeLabels.at(static_cast<std::size_t>(target) - 1);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, style::toQColor(colour));
-    label->setPalette(palette);
+    style::setColours(*m_schemeLabels.at(static_cast<std::size_t>(target) - 1), colour);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
