@@ -22,8 +22,8 @@ QString controlText(const QWidget* widget)
         return label->text();
     if (const auto* line = qobject_cast<const QLineEdit*>(widget))
         return line->text();
-    if (const auto* list = qobject_cast<const ListEdit*>(widget))
-        return list->text();
+    if (const auto* list = qobject_cast<const QPlainTextEdit*>(widget))
+        return list->toPlainText();
     return {};
 }
 
@@ -73,9 +73,11 @@ void WidgetFieldStore::write(stats::Field field, std::string_view text)
     const QString given = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     setControlText(control.widget, given);
     // A control may keep less than it was given (a line edit's length limit): then reads must see
-    // what it really holds.
+    // what it really holds. The list box keeps every character, though its plain text shows some
+    // of them otherwise (a no-break space as a space, any line break as "\n").
     control.shown = shownText(field);
-    control.written = control.shown == given ? std::string(text) : control.shown.toStdString();
+    const bool keptAll = control.shown == given || qobject_cast<QPlainTextEdit*>(control.widget);
+    control.written = keptAll ? std::string(text) : control.shown.toStdString();
 }
 
 } // namespace velbrin::app

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Walks velbrin's accessibility tree over AT-SPI, the way a screen reader sees it, and checks that
 every control of the main window is there under its Chinese name, and that the hidden running
-sums are not shown. Run by tests/accessibility/run.sh inside a private X and D-Bus session."""
+sums are not shown. Then enters values through the same interfaces and checks that the count and
+the list read as they show. Run by tests/accessibility/run.sh inside a private X and D-Bus
+session."""
 
 import sys
 import time
@@ -16,7 +18,7 @@ EXPECTED = {
     "换背景": "push button",
     "输入下一个数": "text",
     "您输入了": "label",
-    "已输入的个数": "label",
+    "0": "label",  # the count, which says what it is in its description
     "个数": "label",
     "请您核对": None,
     "平均数": None,
@@ -69,6 +71,63 @@ def check(nodes):
     return failures
 
 
+def find(nodes_root, name, role):
+    """The first showing node with this name and role, depth first."""
+    for node in iterate(nodes_root):
+        try:
+            if node.name == name and node.getRoleName() == role:
+                return node
+        except Exception:
+            pass
+    return None
+
+
+def iterate(node):
+    yield node
+    for child in node:
+        if child is not None:
+            yield from iterate(child)
+
+
+def wait_for(what, seconds=20):
+    deadline = time.time() + seconds
+    while True:
+        value = what()
+        if value or time.time() > deadline:
+            return value
+        time.sleep(0.2)
+
+
+def enter_values(app, values):
+    """Types each value into the input box and presses 下一个数, as a screen reader user may.
+    Returns failures."""
+    entry = find(app, "输入下一个数", "text")
+    button = find(app, "下一个数", "push button")
+    count = next((n for n in iterate(app) if n.getRoleName() == "label"
+                  and n.description == "已输入的个数"), None)
+    listing = find(app, "请您核对", "text")
+    if not (entry and button and count and listing):
+        return ["the input box, 下一个数, the count or the list is missing"]
+    failures = []
+    for number, value in enumerate(values, start=1):
+        entry.queryEditableText().setTextContents(value)
+        button.queryAction().doAction(0)
+        if not wait_for(lambda: count.name == str(number)):
+            failures.append(f"after {number} entries the count reads {count.name!r}")
+            break
+    expected = "".join(value + "," for value in values)
+    text = listing.queryText()
+    read = wait_for(lambda: text.getText(0, -1) == expected and text.getText(0, -1))
+    if read != expected:
+        failures.append(f"the list reads {text.getText(0, -1)!r}, not {expected!r}")
+    if text.characterCount != len(expected):
+        failures.append(f"the list has {text.characterCount} characters, not {len(expected)}")
+    if not failures:
+        print(f"entered {len(values)} values: the count reads {count.name!r}, "
+              f"the list {text.characterCount} characters")
+    return failures
+
+
 def main():
     app = find_application("velbrin", seconds=60)
     if app is None:
@@ -84,6 +143,9 @@ def main():
         time.sleep(0.5)
     for depth, name, role, showing in nodes:
         print("  " * depth + f"{role}: {name!r}{'' if showing else ' (not showing)'}")
+    if not failures:
+        # Long enough to wrap over several lines of the list box.
+        failures = enter_values(app, [str(123456789012 + i) for i in range(12)])
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0
