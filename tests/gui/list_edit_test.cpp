@@ -197,7 +197,11 @@ void ListEditTest::userEditsUndoAndRedoAtTheEdit()
     QTextCursor cursor = m_list->textCursor();
     cursor.setPosition(40);
     m_list->setTextCursor(cursor);
+    // Each key changes one character, and a screen reader is told just that.
+    QSignalSpy changes(m_list->document(), &QTextDocument::contentsChange);
     QTest::keyClicks(m_list, QStringLiteral("999"));
+    QCOMPARE(changes.count(), 3);
+    QCOMPARE(changes.last(), (QVariantList { 42, 0, 1 }));
     QString edited = list;
     edited.insert(40, QStringLiteral("999"));
     QCOMPARE(m_list->toPlainText(), edited);
