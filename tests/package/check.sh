@@ -54,8 +54,8 @@ metadata)
         icon=$(sed -n 's/^Icon=//p' "$entry")
         [ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] ||
             fail "Icon=$icon has no scalable icon in hicolor"
-        for key in 'Comment\[zh_CN\]' 'Keywords' 'Keywords\[zh_CN\]'; do
-            grep -q "^$key=" "$entry" || fail "$(basename "$entry") has no $key"
+        for key in 'Comment[zh_CN]' 'Keywords' 'Keywords[zh_CN]'; do
+            cut -d= -f1 "$entry" | grep -qxF "$key" || fail "$(basename "$entry") has no $key"
         done
     done
     binary=$(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "${metainfo[0]}")
