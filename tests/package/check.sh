@@ -123,17 +123,31 @@ PY
 start)
     need Xvfb xdotool
     program=$tree/usr/bin/velbrin
-    display=:$((400 + RANDOM % 200))
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    app=
+    xvfb= app=
     cleanup() {
         [ -n "$app" ] && kill "$app" 2>/dev/null
-        kill "$xvfb" 2>/dev/null
+        [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
         wait 2>/dev/null
         rm -rf "$tree"
     }
-    for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+    # A display of its own: a number another test holds would put the window on that server.
+    for _ in 1 2 3 4 5; do
+        number=$((400 + RANDOM % 200))
+        [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        for _ in $(seq 100); do
+            [ -S "/tmp/.X11-unix/X$number" ] && break
+            kill -0 "$xvfb" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -0 "$xvfb" 2>/dev/null && [ -S "/tmp/.X11-unix/X$number" ] && break
+        kill "$xvfb" 2>/dev/null
+        wait "$xvfb" 2>/dev/null
+        xvfb=
+    done
+    [ -n "$xvfb" ] || { echo "FAIL: no virtual X display could be started" >&2; exit 1; }
+    display=:$number
     # A clean environment: nothing from the build tree or the caller's session reaches it.
     mkdir -m 700 "$tree/run"
     env -i PATH=/usr/bin:/bin HOME="$tree" XDG_RUNTIME_DIR="$tree/run" LC_ALL=C.UTF-8 \
