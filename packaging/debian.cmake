@@ -1,0 +1,53 @@
+# What a Linux install adds beside the program (licence, changelog, manual pages) and the settings
+# of the .deb that cpack makes from it. Included from the root CMakeLists.txt on systems other than
+# Windows.
+
+# Debian wants the changelog and the manual pages compressed with "gzip -9n": -n keeps the file's
+# name and time out of the archive, so a rebuild gives the same bytes.
+find_program(VELBRIN_GZIP gzip REQUIRED)
+set(velbrin_gzipped)
+function(velbrin_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${VELBRIN_GZIP} -9nc ${source} > ${output}
+        DEPENDS ${source}
+        VERBATIM)
+    set(velbrin_gzipped ${velbrin_gzipped} ${output} PARENT_SCOPE)
+endfunction()
+
+set(velbrin_doc_build ${PROJECT_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${velbrin_doc_build}/man1 ${velbrin_doc_build}/zh_CN/man1)
+velbrin_gzip(${PROJECT_SOURCE_DIR}/packaging/changelog ${velbrin_doc_build}/changelog.gz)
+velbrin_gzip(${PROJECT_SOURCE_DIR}/man/velbrin.1 ${velbrin_doc_build}/man1/velbrin.1.gz)
+velbrin_gzip(${PROJECT_SOURCE_DIR}/man/zh_CN/velbrin.1 ${velbrin_doc_build}/zh_CN/man1/velbrin.1.gz)
+add_custom_target(velbrin_docs ALL DEPENDS ${velbrin_gzipped})
+
+install(FILES packaging/copyright ${velbrin_doc_build}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${velbrin_doc_build}/man1/velbrin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${velbrin_doc_build}/zh_CN/man1/velbrin.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man1)
+
+# The .deb: cpack -G DEB in a release build folder, or scripts/package.
+set(CPACK_PACKAGE_NAME velbrin)
+set(CPACK_PACKAGE_VENDOR "jbk工作室")
+set(CPACK_PACKAGE_CONTACT "jbk工作室 <velbrin@jbkstudio.cn>")
+set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-arphic-ukai, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# The synopsis, then the extended description; an empty line becomes " ." in the control file.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "mean, variance and standard deviation calculator (平均数、方差计算器)")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"A small desktop calculator: type in numbers one at a time, and it shows
+their count, arithmetic mean, population variance and standard deviation.
+Running totals and intermediate results are rounded to 15 significant
+digits. The window is in simplified Chinese.
+
+一个小巧的桌面计算器：逐个输入数值，它显示个数、算术平均数、总体方差和
+标准差。累计值和中间结果取 15 位有效数字。界面为简体中文。")
