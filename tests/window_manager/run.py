@@ -61,6 +61,14 @@ def poll(condition, what, timeout=TIMEOUT):
         time.sleep(0.05)
 
 
+def soon(condition, timeout=5):
+    """Whether `condition` comes true within `timeout` seconds."""
+    try:
+        return bool(poll(condition, "", timeout))
+    except Failure:
+        return False
+
+
 def luminance(rgb):
     def linear(c):
         c /= 255
@@ -212,9 +220,20 @@ class Desktop:
         return Picture(int(size[0]), int(size[1]), data)
 
 
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+class Checks:
+    """Failed checks of one step, reported together at its end."""
+
+    def __init__(self):
+        self.failed = []
+
+    def __call__(self, condition, message):
+        if not condition:
+            print("  not so: " + message)
+            self.failed.append(message)
+
+    def done(self):
+        if self.failed:
+            raise Failure("; ".join(self.failed))
 
 
 def client_origin(picture):
@@ -231,6 +250,7 @@ def readable_results(desk, main):
     status_rows = lambda picture: picture.region(0, menu + top, picture.width, picture.height)
     poll(lambda: status_rows(desk.grab(main)) != status_rows(before), "the input error")
     picture = desk.grab(main)
+    check = Checks()
     check(client_origin(picture) == menu, "the main window changed its size")
 
     boxes = dict(BOXES, zt=STATUS)
@@ -238,16 +258,19 @@ def readable_results(desk, main):
         # Inside the box's frame, down to the window's edge.
         inside = picture.region(left + 3, menu + top + 3, left + width - 3, menu + top + height - 3)
         background = max(set(inside), key=inside.count)
-        ink = [p for p in inside if contrast(p, background) > 1.5]
+        ink = [p for p in inside if contrast(p, background) > 1.25]
         check(len(ink) > 20, f"{name}: no text to be seen")
+        if not ink:
+            continue
         best = max(contrast(p, background) for p in inside)
         print(f"  {name}: text at {best:.1f}:1 against {background}")
         check(best >= 4.5, f"{name}: its text has a contrast of {best:.2f}:1 only")
         if name == "zt":
             # The window's last row of pixels: a message cut by the edge would reach it.
             edge = picture.region(left + 3, picture.height - 1, picture.width, picture.height)
-            cut = [p for p in edge if contrast(p, background) > 1.5]
+            cut = [p for p in edge if contrast(p, background) > 1.25]
             check(not cut, "zt: the status message is cut by the window's edge")
+    check.done()
 
 
 def about_window_and_focus(desk, main):
@@ -264,6 +287,7 @@ def about_window_and_focus(desk, main):
     desk.keys("Right", "Down", "Return")
     about = desk.wait_shown(ABOUT)
     desk.wait_active(about, "the about window")
+    check = Checks()
     check("not found" in desk.property(about, "WM_TRANSIENT_FOR"),
           "the about window is transient for another window")
     check("_NET_WM_STATE_SKIP_TASKBAR" in desk.property(about, "_NET_WM_STATE"),
@@ -272,7 +296,7 @@ def about_window_and_focus(desk, main):
     # The user activates the main window with a click on it: it comes above the about window.
     desk.click(main, 20, menu + 295)
     desk.wait_active(main, "the main window")
-    poll(lambda: desk.above(main, about), "the main window to come above the about window")
+    check(soon(lambda: desk.above(main, about)), "the about window stays above the main window")
     # 关于 again brings the about window to the front.
     desk.keys("alt")
     desk.keys("Right", "Down", "Return")
@@ -285,17 +309,24 @@ def about_window_and_focus(desk, main):
     desk.wait_active(box, "the message box")
     desk.keys("Return")
     desk.wait_gone(MESSAGE)
-    desk.wait_active(about, "the about window after the message box")
+    check(soon(lambda: desk.active() == about), "the focus is not back in the about window")
     time.sleep(0.5)  # a window manager that moves the focus late has done so by now
-    desk.wait_active(about, "the about window still")
+    check(desk.active() == about, "the focus left the about window again")
     # Esc closes the about window and leaves the main window's list alone.
     desk.keys("Escape")
-    desk.wait_gone(ABOUT)
+    check(soon(lambda: not desk.find(ABOUT)), "Esc did not close the about window")
     check(list_pixels() == shown_list, "Esc after the message box changed the list")
+    check.done()
 
 
 def minimised_windows_come_back(desk, main):
     """Point 4, and Enter on a focused button of the style window (point 5)."""
+    # After a failure above, the about window may still be open, over the main window.
+    left_open = desk.find(ABOUT)
+    if left_open:
+        desk.run("xdotool", "windowactivate", "--sync", str(left_open))
+        desk.keys("Escape")
+        desk.wait_gone(ABOUT)
     menu = client_origin(desk.grab(main))
     desk.click(main, Z_BUTTON[0], menu + Z_BUTTON[1])
     style = desk.wait_shown(STYLE)
@@ -352,10 +383,18 @@ def main():
                 with Desktop(program, manager, work) as desk:
                     main_window = desk.wait_shown(MAIN)
                     desk.wait_active(main_window, "the main window")
+                    # Each step on, even after a failure, so one run shows every fault.
+                    errors = []
                     for step in (readable_results, about_window_and_focus,
                                  minimised_windows_come_back):
                         print(f"{manager}: {step.__name__}")
-                        step(desk, main_window)
+                        try:
+                            step(desk, main_window)
+                        except Failure as failure:
+                            print(f"{manager}: FAILED: {failure}")
+                            errors.append(failure)
+                if errors:
+                    raise Failure(f"{len(errors)} of 3 steps failed")
                 print(f"{manager}: all checks hold")
             except Failure as failure:
                 failed = True
