@@ -66,8 +66,8 @@ QColor readableOn(const QColor& text, const QColor& background, double minimum)
     const QColor start = text.toRgb();
     if (contrastRatio(start, background) >= minimum)
         return start;
-    // Towards whichever end lies farther from the background; black reaches 4.5 against any
-    // background of luminance 0.175 or more, white against any below that.
+    // Towards whichever of black and white contrasts more with the background (black above a
+    // luminance of about 0.18, white below).
     const QColor end = contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background)
         ? QColor(Qt::black)
         : QColor(Qt::white);

@@ -57,7 +57,7 @@ Painted painted(const QImage& picture, QRect box)
         for (int x = inside.left(); x <= inside.right(); ++x) {
             const double contrast = contrastRatio(picture.pixelColor(x, y), result.background);
             result.contrast = std::max(result.contrast, contrast);
-            if (contrast > 1.5) {
+            if (contrast > 1.25) {
                 ++result.ink;
                 result.lowestInkRow = y;
             }

@@ -18,6 +18,7 @@ Exits 0 when all hold, 1 on a failure, 77 (skipped) when the tools are not insta
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -113,6 +114,7 @@ class Desktop:
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
             pass_fds=(write,),
+            start_new_session=True,
             stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL,
         )
@@ -146,13 +148,24 @@ class Desktop:
         return self
 
     def __exit__(self, *exc):
+        # Each process leads a group of its own: the window manager's session bus and the helpers
+        # it starts (xfconfd, the accessibility bus) go with it.
         for process in reversed(self.processes):
-            process.terminate()
+            for sig in (signal.SIGTERM, signal.SIGKILL):
+                try:
+                    os.killpg(process.pid, sig)
+                except ProcessLookupError:
+                    break
+                try:
+                    process.wait(5)
+                    break
+                except subprocess.TimeoutExpired:
+                    continue
+            # Helpers left in the group once its leader is gone.
             try:
-                process.wait(5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
 
     def start(self, command, env):
         log = open(os.path.join(self.work, os.path.basename(command[-1]) + ".log"), "ab")
