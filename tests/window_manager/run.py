@@ -110,9 +110,20 @@ class Desktop:
         self.env = dict(os.environ)
 
     def __enter__(self):
+        try:
+            self.start_all()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def start_all(self):
         read, write = os.pipe()
+        # -noreset: by default the server starts afresh whenever its last client leaves, and
+        # a client connecting just then is turned away.
         xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0", "800x600x24",
+             "-nolisten", "tcp"],
             pass_fds=(write,),
             start_new_session=True,
             stdout=subprocess.DEVNULL,
@@ -140,12 +151,19 @@ class Desktop:
             command = ["openbox", "--sm-disable"]
         if shutil.which("dbus-run-session"):
             command = ["dbus-run-session", "--"] + command
-        self.processes.append(self.start(command, self.env))
-        poll(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"),
-             self.manager + " to manage the display")
+        poll(lambda: self.run("xprop", "-root", "-len", "0", "WM_NAME", status=True) == 0,
+             "the X server to take connections")
+        manager = self.start(command, self.env)
+        self.processes.append(manager)
+
+        def managed():
+            if manager.poll() is not None:
+                raise Failure(f"{self.manager} ended with status {manager.returncode}")
+            return "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
+
+        poll(managed, self.manager + " to manage the display")
         app_env = dict(self.env, QT_QPA_PLATFORM="xcb", PATH=no_tools, QT_ACCESSIBILITY="0")
         self.processes.append(self.start([self.program], app_env))
-        return self
 
     def __exit__(self, *exc):
         # Each process leads a group of its own: the window manager's session bus and the helpers
@@ -171,8 +189,10 @@ class Desktop:
         log = open(os.path.join(self.work, os.path.basename(command[-1]) + ".log"), "ab")
         return subprocess.Popen(command, env=env, stdout=log, stderr=log, start_new_session=True)
 
-    def run(self, *command, check=False):
+    def run(self, *command, check=False, status=False):
         result = subprocess.run(command, env=self.env, capture_output=True, text=True)
+        if status:
+            return result.returncode
         if check and result.returncode:
             raise Failure(" ".join(command) + ": " + result.stderr.strip())
         return result.stdout
@@ -384,7 +404,8 @@ def main():
         if not shutil.which(tool):
             print(f"skipped: {tool} is not installed")
             return SKIPPED
-    managers = [m for m in ("xfwm4", "openbox") if shutil.which(m)]
+    wanted = os.environ.get("VELBRIN_WINDOW_MANAGERS", "xfwm4 openbox").split()
+    managers = [m for m in wanted if shutil.which(m)]
     if not managers:
         print("skipped: neither xfwm4 nor openbox is installed")
         return SKIPPED
