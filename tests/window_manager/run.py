@@ -416,6 +416,11 @@ def main():
             try:
                 with Desktop(program, manager, work) as desk:
                     main_window = desk.wait_shown(MAIN)
+                    # A window mapped while the window manager is still starting up may be left
+                    # without the focus; the user then clicks on it.
+                    if not soon(lambda: desk.active() == main_window):
+                        print(f"{manager}: the main window started without the focus")
+                        desk.click(main_window, 300, 40)
                     desk.wait_active(main_window, "the main window")
                     # Each step on, even after a failure, so one run shows every fault.
                     errors = []
