@@ -6,12 +6,16 @@
 #include "style/colour.h"
 #include "style/twips.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
+#include <QWindow>
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -33,14 +37,14 @@ const QString& programTitle()
 
 AboutWindow::AboutWindow()
     : QDialog(nullptr,
-        // A fixed dialog frame: title and close box, no minimise or maximise button. The tool
-        // type keeps the window off the task bar (on X11 together with keepOffTaskBar below).
-        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        // A fixed dialog frame: title and close box, no minimise or maximise button. An ordinary
+        // window: on X11 Qt makes a tool or dialog window without a parent transient for the
+        // whole program, and window managers then keep it above the main window.
+        // keepOffTaskBar below keeps it out of the task bar.
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    // Qt lets no tool window keep the program running; this one counts like any other window.
-    setAttribute(Qt::WA_QuitOnClose, true);
     // No icon, not even the program's own, should one be set for the whole application.
     setWindowIcon(QIcon());
     // The client area is 5730 × 3555 twips, its top-left corner at (2340, 1935) on the screen.
@@ -51,6 +55,12 @@ AboutWindow::AboutWindow()
     load();
     m_ok->setFocus();
     keepOffTaskBar(*this);
+    // Only a window of this program's is overruled: the focus the user takes to another program
+    // (no window of ours focused) stays there.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused && !m_keepFocusUntil.hasExpired())
+            takeFocusBack();
+    });
 }
 
 void AboutWindow::buildControls()
@@ -144,14 +154,60 @@ void AboutWindow::load()
 
 void AboutWindow::startSysInfo()
 {
-    const auto showMessage = [this](std::string_view text, std::string_view title) {
+    bool boxShown = false;
+    const auto showMessage = [this, &boxShown](std::string_view text, std::string_view title) {
         QMessageBox box(QMessageBox::NoIcon,
             QString::fromUtf8(title.data(), qsizetype(title.size())),
             QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, this);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
         box.exec();
+        boxShown = true;
     };
     StartSysInfo(*makeSystemPlatform(showMessage));
+    if (boxShown)
+        keepFocusAfterMessage();
+}
+
+void AboutWindow::keepFocusAfterMessage()
+{
+    // Window managers may hand the focus to the main window when the box closes, and the next
+    // Esc, meant for this window, would then press `w` there. xfwm4 does so, passing over a
+    // window kept off the task bar, and only after the box is gone: an activation asked for
+    // before it has moved the focus is overruled. So for a short while this window takes the
+    // focus back whenever it goes to another window of the program's, until the user presses a
+    // key or a mouse button.
+    constexpr std::chrono::milliseconds period { 2000 };
+    m_keepFocusUntil.setRemainingTime(period);
+    qApp->installEventFilter(this);
+    QTimer::singleShot(0, this, &AboutWindow::takeFocusBack);
+}
+
+void AboutWindow::takeFocusBack()
+{
+    if (m_keepFocusUntil.hasExpired()) {
+        qApp->removeEventFilter(this);
+        return;
+    }
+    if (QGuiApplication::focusWindow() != windowHandle()) {
+        raise();
+        activateWindow();
+    }
+}
+
+bool AboutWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress:
+        // The user moves on; where the focus goes from now on is theirs to say.
+        m_keepFocusUntil = QDeadlineTimer(0);
+        qApp->removeEventFilter(this);
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void AboutWindow::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,7 @@
 // created it runs its load step, which writes the caption, `lblTitle` and `lblVersion` from the
 // program's title and version. It needs nothing from the main window.
 
+#include <QDeadlineTimer>
 #include <QDialog>
 
 class QLabel;
@@ -22,15 +23,20 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void load();
     void startSysInfo();
+    void keepFocusAfterMessage();
+    void takeFocusBack();
 
     QLabel* m_title = nullptr;
     QLabel* m_version = nullptr;
     QPushButton* m_ok = nullptr;
+    // Until then the window takes the focus back when it moves away (keepFocusAfterMessage).
+    QDeadlineTimer m_keepFocusUntil { 0 };
 };
 
 } // namespace velbrin::about

@@ -37,6 +37,8 @@ void showSecondaryWindow(QPointer<Window>& window, Create create)
         window = create();
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
+    // A minimised window comes back: the about window has no task-bar entry to fetch it from.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();
@@ -180,6 +182,8 @@ void MainWindow::buildControls()
     // 45 twips wider than the client area and reaching below it: the window clips it.
     QLineEdit* status = textBox("zt", "状态栏:", twipsRect(0, 4320, 5175, 390), "状态栏");
     style::setColours(*status, style::systemScrollBar, {}, QPalette::Base);
+    // At the top, so the part of the box below the window's edge holds no text.
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QLineEdit* result : { mean, variance, deviation, status })
         result->setEnabled(false);
     m_schemeLabels = { before, after, heading, count, meanName, varianceName, deviationName };

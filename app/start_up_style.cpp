@@ -1,5 +1,7 @@
 #include "app/start_up_style.h"
 
+#include "style/colour.h"
+
 #include <QPixmap>
 
 namespace velbrin::app {
@@ -22,6 +24,12 @@ const char* const overflowArrow[] = {
 };
 
 } // namespace
+
+void StartUpStyle::polish(QPalette& palette)
+{
+    QProxyStyle::polish(palette);
+    style::makeDisabledTextReadable(palette);
+}
 
 QIcon StartUpStyle::standardIcon(
     StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const

@@ -32,8 +32,29 @@ QColor toQColor(ColourValue value, const QPalette& palette);
 // The same, with the application's current palette.
 QColor toQColor(ColourValue value);
 
+// The contrast of two colours as WCAG defines it, from 1 (the same luminance) to 21 (black and
+// white): (255, 255, 255) on (0, 0, 0) -> 21; (190, 190, 190) on (239, 239, 239) -> 1.6.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// The least contrast text must have against its background to count as readable.
+inline constexpr double readableContrast = 4.5;
+
+// The contrast disabled text is given. The thin strokes of small characters are antialiased and
+// come out paler than their colour; with 7:1 for the colour they still reach 4.5:1 on the screen.
+inline constexpr double disabledTextContrast = 7.0;
+
+// `text` moved towards black (or towards white on a dark background) just far enough to reach
+// `minimum` against `background`; unchanged when it reaches it already. A disabled grey stays
+// grey, only darker: (190, 190, 190) on (239, 239, 239) -> about (110, 110, 110).
+QColor readableOn(const QColor& text, const QColor& background, double minimum = readableContrast);
+
+// Makes the disabled text of text boxes readable in `palette`: disabled Text against disabled
+// Base, at disabledTextContrast. The boxes stay disabled and grey, but not so pale that their text cannot be read.
+void makeDisabledTextReadable(QPalette& palette);
+
 // Gives `widget` the background `background` and, if given, the text colour `text`. A control
 // whose background is its window role (a label) fills it; others (a text box's base) paint it.
+// A new base keeps the box's disabled text readable on it.
 void setColours(QWidget& widget, ColourValue background, std::optional<ColourValue> text = {},
     QPalette::ColorRole backgroundRole = QPalette::Window);
 

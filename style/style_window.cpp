@@ -54,8 +54,10 @@ StyleWindow::StyleWindow(QObject* targetsObject, SchemeTargets* targets)
         button->setObjectName(QString::fromUtf8(scheme.name));
         button->setAccessibleName(button->text());
         button->setGeometry(px(scheme.left), px(120), px(975), px(495));
-        // The window has no default button: Enter presses nothing, Space the focused button.
-        button->setAutoDefault(false);
+        // A focused button takes Enter, as Space; the window has no default button, so Enter
+        // with the focus elsewhere presses nothing. Outside a dialog autoDefault only does the
+        // first.
+        button->setAutoDefault(true);
         const ColourValue colour = scheme.colour;
         connect(button, &QPushButton::clicked, this, [this, colour] { apply(colour); });
         if (previous)

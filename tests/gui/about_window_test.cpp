@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -90,6 +91,10 @@ private slots:
     void keysThatPressSysInfo_data();
     void keysThatPressSysInfo();
     void sysInfoStartsTheToolFoundOnPath();
+    void focusComesBackAfterTheMessage_data();
+    void focusComesBackAfterTheMessage();
+    void showingAgainRestoresAMinimisedWindow_data();
+    void showingAgainRestoresAMinimisedWindow();
 
     void aboutShowsOneWindow();
     void reopeningRunsTheLoadStepAgain();
@@ -168,8 +173,9 @@ void AboutWindowTest::windowFrameAndPlace()
     const Qt::WindowFlags flags = about->windowFlags();
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QCOMPARE(about->windowType(), Qt::Tool); // the type that has no task-bar entry
-    // A tool window would not keep the program running on its own; this one does.
+    // An ordinary window: a tool or dialog window would be made transient for the program and
+    // kept above the main window. It keeps the program running like any other.
+    QCOMPARE(about->windowType(), Qt::Window);
     QVERIFY(about->testAttribute(Qt::WA_QuitOnClose));
     QCOMPARE(QAccessible::queryAccessibleInterface(about)->role(), QAccessible::Dialog);
     QCOMPARE(QAccessible::queryAccessibleInterface(about)->text(QAccessible::Name),
@@ -433,6 +439,85 @@ void AboutWindowTest::sysInfoStartsTheToolFoundOnPath()
     QVERIFY(mark.open(QIODevice::ReadOnly));
     QCOMPARE(mark.readAll().trimmed(), QFile::encodeName(tool.fileName()));
     QVERIFY(about->isVisible());
+}
+
+void AboutWindowTest::focusComesBackAfterTheMessage_data()
+{
+    QTest::addColumn<QString>("userInput");
+    QTest::addColumn<bool>("aboutKeepsTheFocus");
+    QTest::addRow("window manager moves the focus") << "" << true;
+    QTest::addRow("then the user clicks the main window") << "click" << false;
+    QTest::addRow("the user presses a key, then goes to the main window") << "key" << false;
+}
+
+void AboutWindowTest::focusComesBackAfterTheMessage()
+{
+    QFETCH(QString, userInput);
+    QFETCH(bool, aboutKeepsTheFocus);
+    m_modalWatch.reset(); // the message box is expected here
+    QPointer<QWidget> about = openAbout();
+    QVERIFY(about);
+    MessageAnswer answer;
+    QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
+    QTRY_VERIFY(answer.answered);
+    QTRY_COMPARE(QApplication::activeWindow(), about.data());
+
+    // What xfwm4 does once the box is gone: it gives the main window the focus.
+    m_window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), about.data());
+    QTest::qWait(50);
+    QCOMPARE(QApplication::activeWindow(), about.data());
+
+    // Once the user acts, where the focus goes is theirs to say.
+    if (userInput == QLatin1String("click")) {
+        QTest::mouseClick(child<QLineEdit>(m_window, "Text1"), Qt::LeftButton);
+        m_window->activateWindow(); // what the window manager does on the click
+    } else if (userInput == QLatin1String("key")) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_7);
+        m_window->activateWindow();
+    }
+    QWidget* const expected = aboutKeepsTheFocus ? about.data() : m_window.data();
+    QTRY_COMPARE(QApplication::activeWindow(), expected);
+    QTest::qWait(100);
+    QCOMPARE(QApplication::activeWindow(), expected);
+    if (aboutKeepsTheFocus) {
+        // So Esc closes the about window and enters nothing in the main window.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(about.isNull());
+        QCOMPARE(child<QLabel>(m_window, "text2")->text(), QStringLiteral("0"));
+        QCOMPARE(child<QLineEdit>(m_window, "zt")->text(), QStringLiteral("状态栏:"));
+    }
+}
+
+void AboutWindowTest::showingAgainRestoresAMinimisedWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addRow("about window") << "frmAbout";
+    QTest::addRow("style window") << "Form2";
+}
+
+void AboutWindowTest::showingAgainRestoresAMinimisedWindow()
+{
+    QFETCH(QString, name);
+    const auto show = [this, &name] {
+        if (name == QLatin1String("Form2"))
+            QTest::mouseClick(child<QPushButton>(m_window, "z"), Qt::LeftButton);
+        else
+            child<QAction>(m_window, "关于")->trigger();
+        return topLevels(qPrintable(name)).value(0);
+    };
+    QWidget* window = show();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->showMinimized();
+    QTRY_VERIFY(window->isMinimized());
+    m_window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(m_window));
+
+    QCOMPARE(show(), window); // the same window, not a new one
+    QVERIFY(!window->isMinimized());
+    QVERIFY(window->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), window);
 }
 
 void AboutWindowTest::aboutShowsOneWindow()

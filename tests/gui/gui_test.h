@@ -1,9 +1,10 @@
 #pragma once
 
-// Shared by the window tests: the offscreen platform unless one is set, the program's font
-// mapping, and a watch that fails the test on any modal dialog nobody expected.
+// Shared by the window tests: the offscreen platform unless one is set, the program's style and
+// font mapping, and a watch that fails the test on any modal dialog nobody expected.
 
 #include "app/fonts.h"
+#include "app/start_up_style.h"
 
 #include <QApplication>
 #include <QTest>
@@ -17,6 +18,7 @@ namespace velbrin::test {
 // Call in initTestCase().
 inline void prepareApplication()
 {
+    QApplication::setStyle(new velbrin::app::StartUpStyle);
     velbrin::app::mapChineseFaces();
 }
 

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <utility>
+
 using velbrin::app::MainWindow;
 using velbrin::test::child;
 using velbrin::test::topLevels;
@@ -75,6 +77,8 @@ private slots:
     void buttons_data();
     void buttons();
     void noDefaultButton();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void zShowsOneWindow();
     void schemePaintsExactlyTheEightTargets_data();
     void schemePaintsExactlyTheEightTargets();
@@ -177,18 +181,61 @@ void StyleWindowTest::noDefaultButton()
 {
     QWidget* style = openStyleWindow();
     QVERIFY(style);
+    QVERIFY(QTest::qWaitForWindowActive(style));
     const Look before = lookOf(m_window);
+    // Esc, and Enter that reaches the window with no button focused, press nothing.
     for (const char* name : { "Command1", "Command2", "Command3" }) {
         auto* button = child<QPushButton>(style, name);
         QSignalSpy pressed(button, &QPushButton::clicked);
         button->setFocus();
+        QTest::keyClick(button, Qt::Key_Escape);
         for (Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape })
-            QTest::keyClick(button, key);
+            QTest::keyClick(style, key);
         QCOMPARE(pressed.count(), 0);
+        // Focused, a button takes Enter as if it were the default; left, it is no longer.
+        button->clearFocus();
         QVERIFY(!button->isDefault());
     }
     QVERIFY(lookOf(m_window) == before);
     QVERIFY(style->isVisible());
+}
+
+void StyleWindowTest::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<uint>("colour");
+    for (const auto& [name, colour] :
+        { std::pair { "Command1", 0x8000000Fu }, std::pair { "Command2", 0x80000001u } }) {
+        QTest::addRow("Enter on %s", name)
+            << name << int(Qt::Key_Return) << int(Qt::NoModifier) << colour;
+        QTest::addRow("keypad Enter on %s", name)
+            << name << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << colour;
+        QTest::addRow("Space on %s", name)
+            << name << int(Qt::Key_Space) << int(Qt::NoModifier) << colour;
+    }
+}
+
+void StyleWindowTest::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(uint, colour);
+    QWidget* style = openStyleWindow();
+    QVERIFY(style);
+    QVERIFY(QTest::qWaitForWindowActive(style));
+    // Reached with Tab from the first button, as the keyboard gets there.
+    while (QApplication::focusWidget()->objectName() != button)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QSignalSpy pressed(style->findChild<QPushButton*>(button), &QPushButton::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(pressed.count(), 1);
+    // The one press painted the main window; the focus stays where it was.
+    for (const QColor& pixel : lookOf(m_window).pixels)
+        QCOMPARE(pixel, velbrin::style::toQColor(colour));
+    QCOMPARE(QApplication::focusWidget()->objectName(), button);
 }
 
 void StyleWindowTest::zShowsOneWindow()
