@@ -66,6 +66,8 @@ std::vector<Strategy> strategies()
     const auto wordWrap = [](QWidget* parent) {
         return plainBox(parent, QTextOption::WrapAtWordBoundaryOrAnywhere);
     };
+    const auto wrapAnywhere
+        = [](QWidget* parent) { return plainBox(parent, QTextOption::WrapAnywhere); };
     const auto replaceAll = [](QPlainTextEdit* box, const QString& list, const QString&) {
         box->setPlainText(list);
         toEnd(box);
@@ -78,6 +80,7 @@ std::vector<Strategy> strategies()
     return {
         { "replace all, word wrap", wordWrap, replaceAll, false },
         { "append, word wrap", wordWrap, appendAtEnd, false },
+        { "append, wrap anywhere, shaped", wrapAnywhere, appendAtEnd, false },
         { "list box v (append, wrap anywhere)", listEdit, setText, true },
     };
 }
@@ -161,14 +164,14 @@ void printTable(const char* title, Timing (*time)(const Strategy&, int, int), bo
 {
     std::printf("%s, in a %d x %d box: median / max ms over %d\n", title, boxSize.width(),
         boxSize.height(), count);
-    std::printf("%-30s", "values");
+    std::printf("%-36s", "values");
     for (int values : sizes)
         std::printf(" %15d", values);
     std::printf("\n");
     for (const Strategy& strategy : strategies()) {
         if (typing && !strategy.typedInto)
             continue;
-        std::printf("%-30s", strategy.name);
+        std::printf("%-36s", strategy.name);
         bool tooSlow = false;
         for (int values : sizes) {
             if (tooSlow) {
