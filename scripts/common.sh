@@ -36,3 +36,15 @@ velbrin_ensure_locale() { # name, e.g. de_DE, and charset
     [ "$(id -u)" -eq 0 ] || return 0
     localedef -i "$name" -f "$charset" "$name.$charset" 2>/dev/null || true
 }
+
+# The folder of the static mingw-w64 Qt that scripts/build-qt-windows makes, for a Debian version of
+# qt6-base such as 6.4.2+dfsg-10. VELBRIN_QT_WINDOWS names another folder.
+velbrin_qt_windows_dir() { # Debian version
+    if [ -n "${VELBRIN_QT_WINDOWS:-}" ]; then
+        echo "$VELBRIN_QT_WINDOWS"
+        return
+    fi
+    local upstream=${1#*:}
+    upstream=${upstream%%[-+~]*}
+    echo "${XDG_CACHE_HOME:-$HOME/.cache}/velbrin/qt-$upstream-mingw-static"
+}
