@@ -33,9 +33,9 @@ const QString& programTitle()
 
 AboutWindow::AboutWindow()
     : QDialog(nullptr,
-        // A fixed dialog frame: title and close box, no minimise or maximise button. The tool
-        // type keeps the window off the task bar (on X11 together with keepOffTaskBar below).
-        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        // A fixed dialog frame: title and close box, no minimise or maximise button. An ordinary
+        // window; keepOffTaskBar below keeps it off the task bar.
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));

@@ -168,7 +168,7 @@ void AboutWindowTest::windowFrameAndPlace()
     const Qt::WindowFlags flags = about->windowFlags();
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QCOMPARE(about->windowType(), Qt::Tool); // the type that has no task-bar entry
+    QCOMPARE(about->windowType(), Qt::Window);
     // A tool window would not keep the program running on its own; this one does.
     QVERIFY(about->testAttribute(Qt::WA_QuitOnClose));
     QCOMPARE(QAccessible::queryAccessibleInterface(about)->role(), QAccessible::Dialog);
@@ -411,6 +411,9 @@ void AboutWindowTest::keysThatPressSysInfo()
 
 void AboutWindowTest::sysInfoStartsTheToolFoundOnPath()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows finds the tool in the registry (the Wine test of the launcher covers that)");
+#endif
     // A system-information tool that leaves a mark when started.
     QTemporaryDir tools;
     QVERIFY(tools.isValid());
