@@ -48,3 +48,26 @@ velbrin_qt_windows_dir() { # Debian version
     upstream=${upstream%%[-+~]*}
     echo "${XDG_CACHE_HOME:-$HOME/.cache}/velbrin/qt-$upstream-mingw-static"
 }
+
+# APT source entries, for an APT configuration folder such as /etc/apt.
+# True when some entry already serves source packages (deb-src).
+velbrin_has_deb_src() { # folder
+    grep -qsE '^[[:space:]]*deb-src[[:space:]]' "$1/sources.list" "$1"/sources.list.d/*.list ||
+        grep -qsE '^Types:.*[[:space:]]deb-src([[:space:]]|$)' "$1"/sources.list.d/*.sources
+}
+# The deb822 stanzas of the binary entries, as source entries: same URIs, suites, components and
+# options, the type deb-src.
+velbrin_deb_src_deb822() { # folder
+    local file
+    for file in "$1"/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+            /(^|\n)Types:[^\n]*deb([ \t\n]|$)/ {
+                sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$file"
+    done
+}
+# The one-line binary entries ("deb [options] URI suite components"), as deb-src lines.
+velbrin_deb_src_one_line() { # folder
+    cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' || true
+}
