@@ -66,12 +66,18 @@ if [ ! -f "$state/display" ]; then
     exit 1
 fi
 
+# One wineserver for the whole run (-p: it stays when no program runs). Without it the server and
+# Wine's service processes would end between two tests and start again with the next one, holding
+# that test's output open, and CTest would wait for them until its time-out.
+mkdir -p "$state/prefix"
+WINEPREFIX="$state/prefix" wineserver -p </dev/null >/dev/null 2>&1
 # Wine makes the prefix on its first run (about 15 s). Its desktop process starts with it and
-# uses this display for the whole session, so every later program can show windows on it.
-if ! ready=$("$here/run.sh" "$state" cmd /c echo velbrin-wine-ready 2>&1) \
-    || ! printf '%s' "$ready" | grep -q velbrin-wine-ready; then
+# uses this display for the whole session, so every later program can show windows on it. The
+# service processes it starts keep what they inherit: a file here, no pipe of CTest's.
+if ! "$here/run.sh" "$state" cmd /c echo velbrin-wine-ready </dev/null >"$state/start.log" 2>&1 ||
+    ! grep -q velbrin-wine-ready "$state/start.log"; then
     echo "SKIPPED: Wine cannot run programs on this machine:"
-    printf '%s\n' "$ready"
+    cat "$state/start.log"
     stop
     exit 77
 fi
