@@ -4,9 +4,9 @@ class QWidget;
 
 namespace velbrin::about {
 
-// Asks the window manager to give `window` no task-bar entry, beyond what its window type says.
-// Call it before the window is first shown. Where the window system has no such request it does
-// nothing (Windows and macOS go by the window type alone).
+// Asks the window system to give `window` no task-bar entry, beyond what its window type says,
+// while it stays an ordinary window that stacks and takes focus like any other. Call it before the
+// window is first shown. Where the window system has no such request it does nothing.
 void keepOffTaskBar(QWidget& window);
 
 } // namespace velbrin::about

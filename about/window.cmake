@@ -14,11 +14,13 @@ target_compile_definitions(velbrin_about PRIVATE
     VELBRIN_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 velbrin_warnings(velbrin_about)
 
-# Keeping the window off the task bar takes one request of its own on X11; elsewhere the window
-# type is enough.
+# Keeping the window off the task bar takes one request of its own on X11, and an owner that is
+# never shown on Windows; elsewhere the window type is enough.
 get_target_property(velbrin_qt_gui_features Qt6::Gui QT_ENABLED_PUBLIC_FEATURES)
 find_package(X11)
-if("xcb" IN_LIST velbrin_qt_gui_features AND TARGET X11::xcb)
+if(WIN32)
+    target_sources(velbrin_about PRIVATE task_bar_win.cpp)
+elseif("xcb" IN_LIST velbrin_qt_gui_features AND TARGET X11::xcb)
     target_sources(velbrin_about PRIVATE task_bar_x11.cpp)
     target_link_libraries(velbrin_about PRIVATE X11::xcb)
 else()

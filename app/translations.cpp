@@ -9,11 +9,16 @@ namespace velbrin::app {
 void useChineseQtTexts()
 {
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(
-            QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    // Qt's installed translations first; the Windows build, which has none to find, carries the
+    // translation in its resources.
+    for (const QString& folder :
+        { QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral(":/translations") }) {
+        if (translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
+    }
+    delete translator;
 }
 
 } // namespace velbrin::app

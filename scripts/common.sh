@@ -36,3 +36,38 @@ velbrin_ensure_locale() { # name, e.g. de_DE, and charset
     [ "$(id -u)" -eq 0 ] || return 0
     localedef -i "$name" -f "$charset" "$name.$charset" 2>/dev/null || true
 }
+
+# The folder of the static mingw-w64 Qt that scripts/build-qt-windows makes, for a Debian version of
+# qt6-base such as 6.4.2+dfsg-10. VELBRIN_QT_WINDOWS names another folder.
+velbrin_qt_windows_dir() { # Debian version
+    if [ -n "${VELBRIN_QT_WINDOWS:-}" ]; then
+        echo "$VELBRIN_QT_WINDOWS"
+        return
+    fi
+    local upstream=${1#*:}
+    upstream=${upstream%%[-+~]*}
+    echo "${XDG_CACHE_HOME:-$HOME/.cache}/velbrin/qt-$upstream-mingw-static"
+}
+
+# APT source entries, for an APT configuration folder such as /etc/apt.
+# True when some entry already serves source packages (deb-src).
+velbrin_has_deb_src() { # folder
+    grep -qsE '^[[:space:]]*deb-src[[:space:]]' "$1/sources.list" "$1"/sources.list.d/*.list ||
+        grep -qsE '^Types:.*[[:space:]]deb-src([[:space:]]|$)' "$1"/sources.list.d/*.sources
+}
+# The deb822 stanzas of the binary entries, as source entries: same URIs, suites, components and
+# options, the type deb-src.
+velbrin_deb_src_deb822() { # folder
+    local file
+    for file in "$1"/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+            /(^|\n)Types:[^\n]*deb([ \t\n]|$)/ {
+                sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$file"
+    done
+}
+# The one-line binary entries ("deb [options] URI suite components"), as deb-src lines.
+velbrin_deb_src_one_line() { # folder
+    cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' || true
+}

@@ -1,0 +1,33 @@
+# The Windows package: `cpack` in the windows build folder makes velbrin-<version>-win64.zip with
+# velbrin.exe, the licences and a short README in Chinese and English. velbrin.exe is one file:
+# Qt, the C++ runtime and the windows platform plugin are linked in.
+if(NOT TARGET velbrin) # a build without the windows (VELBRIN_GUI off) has nothing to pack
+    return()
+endif()
+
+set(VELBRIN_QT_VERSION ${Qt6_VERSION})
+set(VELBRIN_QT_LICENCES "${VELBRIN_QT_WINDOWS}/share/velbrin/licences")
+file(STRINGS "${VELBRIN_QT_WINDOWS}/share/velbrin/debian-source-version"
+    VELBRIN_QT_SOURCE_VERSION LIMIT_COUNT 1)
+if(NOT IS_DIRECTORY "${VELBRIN_QT_LICENCES}" OR NOT VELBRIN_QT_SOURCE_VERSION)
+    message(FATAL_ERROR "${VELBRIN_QT_WINDOWS} lacks the licence texts: run scripts/build-qt-windows")
+endif()
+
+# Windows editors read the texts best as UTF-8 with CRLF line ends.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/README-windows.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/qt-notice.txt.in qt-notice.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt NEWLINE_STYLE CRLF)
+
+install(TARGETS velbrin RUNTIME DESTINATION .)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+    DESTINATION .)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qt-notice.txt DESTINATION licences RENAME Qt-NOTICE.txt)
+install(DIRECTORY ${VELBRIN_QT_LICENCES}/ DESTINATION licences/Qt)
+
+set(CPACK_PACKAGE_NAME velbrin)
+set(CPACK_PACKAGE_VENDOR "jbk工作室")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "平均数、方差计算器 (mean, variance and standard deviation)")
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME velbrin-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
