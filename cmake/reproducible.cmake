@@ -1,0 +1,43 @@
+# Builds that give the same bytes wherever and whenever they run, so that anyone can check a
+# download against the source: release packages, the exe and the archives depend on the source
+# alone, not on the folder, the clock, the time zone or the umask of the build.
+#
+# VELBRIN_SOURCE_DATE_EPOCH is the one time stamp that goes into anything built: the time of the
+# last commit. It comes from, in this order:
+#   - the environment's SOURCE_DATE_EPOCH, for distributions that set it themselves;
+#   - packaging/source-date-epoch, which `git archive` fills in (export-subst), so an unpacked
+#     source archive knows its commit without git;
+#   - `git log` in a clone;
+#   - the time CMakeLists.txt was last changed, for a copied tree that has neither.
+
+set(velbrin_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT velbrin_epoch MATCHES "^[0-9]+$")
+    file(STRINGS "${PROJECT_SOURCE_DIR}/packaging/source-date-epoch" velbrin_epoch LIMIT_COUNT 1)
+endif()
+if(NOT velbrin_epoch MATCHES "^[0-9]+$")
+    find_package(Git QUIET)
+    if(GIT_FOUND)
+        execute_process(COMMAND "${GIT_EXECUTABLE}" log -1 --format=%ct
+            WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+            OUTPUT_VARIABLE velbrin_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    endif()
+endif()
+if(NOT velbrin_epoch MATCHES "^[0-9]+$")
+    file(TIMESTAMP "${PROJECT_SOURCE_DIR}/CMakeLists.txt" velbrin_epoch "%s" UTC)
+endif()
+set(VELBRIN_SOURCE_DATE_EPOCH "${velbrin_epoch}")
+
+# Every custom command (rcc, icon and installer tools) and cpack see the same time.
+set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
+    "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELBRIN_SOURCE_DATE_EPOCH}")
+set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
+
+# No build folder in a binary (__FILE__, debug information) of an optimised build; debug builds
+# keep their paths for the debugger.
+add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+
+# Folders made by an install (and so in packages) get these permissions, not the umask's.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
