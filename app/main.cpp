@@ -11,6 +11,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velbrin"));
     QApplication::setApplicationVersion(QStringLiteral(VELBRIN_VERSION));
+    // Wayland has no window class: docks match the window to its launcher entry by this name.
+    QApplication::setDesktopFileName(QStringLiteral(VELBRIN_APP_ID));
     QApplication::setStyle(new velbrin::app::StartUpStyle);
     velbrin::app::mapChineseFaces();
     velbrin::app::useChineseQtTexts();

@@ -38,6 +38,10 @@ set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake
 add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
     "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 
-# Folders made by an install (and so in packages) get these permissions, not the umask's.
+# Folders made by an install get these permissions rather than a wider umask's (002 would make them
+# group-writable). mkdir still narrows them by a stricter umask such as 077, and cpack gives a
+# .deb's ar members the umask's mode: two scripts that cpack runs set these modes in packages.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+list(APPEND CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-folder-modes.cmake")
+list(APPEND CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/deb-member-modes.cmake")

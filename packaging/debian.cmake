@@ -37,7 +37,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-arphic-ukai, qt6-translations-l10n")
+# Every caption is Chinese: without a face that has Chinese glyphs the window shows empty boxes, so
+# a Chinese face is a dependency. The alternatives are the two Song faces the program maps "宋体" to
+# (app/fonts.cpp); fontconfig finds the other captions' glyphs in either. Noto comes first, the one
+# apt picks: it also has sans-serif faces. AR PL UKai, the brush face "隶书" is mapped to, stays
+# recommended: without it the buttons in that face are drawn in the Song face.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-ukai, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The synopsis, then the extended description; an empty line becomes " ." in the control file.
