@@ -3,6 +3,7 @@
 #include "about/about_window.h"
 #include "app/fonts.h"
 #include "app/icon.xpm"
+#include "app/input_edit.h"
 #include "app/list_edit.h"
 #include "app/widget_fields.h"
 #include "stats/series.h"
@@ -119,15 +120,17 @@ void MainWindow::buildControls()
         style::setColours(*control, background, text);
         return control;
     };
-    const auto textBox
-        = [client](const char* name, const char* text, QRect geometry, const char* accessibleName) {
-              auto* control = new QLineEdit(QString::fromUtf8(text), client);
-              control->setObjectName(QString::fromUtf8(name));
-              control->setGeometry(geometry);
-              control->setMaxLength(INT_MAX);
-              control->setAccessibleName(QString::fromUtf8(accessibleName));
-              return control;
-          };
+    const auto textBox = [client](const char* name, const char* text, QRect geometry,
+                             const char* accessibleName, QLineEdit* control = nullptr) {
+        if (!control)
+            control = new QLineEdit(client);
+        control->setMaxLength(INT_MAX);
+        control->setText(QString::fromUtf8(text));
+        control->setObjectName(QString::fromUtf8(name));
+        control->setGeometry(geometry);
+        control->setAccessibleName(QString::fromUtf8(accessibleName));
+        return control;
+    };
     const auto button
         = [client](const char* name, const char* caption, QRect geometry, const QFont& font) {
               auto* control = new QPushButton(QString::fromUtf8(caption), client);
@@ -150,7 +153,8 @@ void MainWindow::buildControls()
 
     m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), chineseFont("宋体", 15));
     m_next->setDefault(true); // drawn as the button Enter presses
-    m_input = textBox("Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数");
+    m_input = textBox(
+        "Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数", new InputEdit(client));
     QLabel* before = label("Label1", "您输入了", twipsRect(360, 1080, 735, 255), style::orange);
     QLabel* count = label("text2", "0", twipsRect(1080, 1080, 375, 255), style::orange, 0x0000FFFF);
     // A screen reader hears the count itself, kept current by the label: its name is its text.
