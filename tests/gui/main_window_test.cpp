@@ -167,6 +167,20 @@ void MainWindowTest::controlGeometry()
     QCOMPARE(control->geometry(), pixels);
     QVERIFY(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
 
+    // Counts as the engine writes them: up to three digits nothing moves; a longer count widens
+    // to show all of it, and 个数 follows on the same line.
+    auto* count = child<QLabel>(m_window.get(), "text2");
+    auto* after = child<QLabel>(m_window.get(), "Label2");
+    for (const std::string shown : { "999", "1000", "100000" }) {
+        m_window->fields().write(Field::text2, shown);
+        if (shown.size() <= 3 || (control != count && control != after)) {
+            QCOMPARE(control->geometry(), pixels);
+            continue;
+        }
+        QCOMPARE(control->pos().y(), pixels.y());
+        QVERIFY(count->fontMetrics().horizontalAdvance(count->text()) <= count->width());
+        QVERIFY(after->x() > count->geometry().right());
+    }
 }
 
 void MainWindowTest::startUpTextsAndColours()
