@@ -2,14 +2,13 @@
 // test through GetFileAttributesW and the program start through CreateProcessW. Texts are UTF-8 on
 // our side; they cross the registry in the ANSI code page and the other calls in UTF-16.
 
-#include "about/platform.h"
+#include "about/platform_win.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX 1
-#include <windows.h>
+#include "about/platform.h"
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -97,26 +96,14 @@ std::wstring wideFrom(UINT codePage, DWORD flags, std::string_view text)
     return wide;
 }
 
-std::string narrowFrom(std::wstring_view wide, UINT codePage)
+// WideCharToMultiByte takes neither flags nor a used-default flag for these code pages: given
+// either, the call fails. UTF-8 is among them, and Windows 10 and 11 can make it the ANSI code
+// page (a setting under Region that Chinese users turn on).
+bool takesNoFlags(UINT codePage)
 {
-    if (wide.empty())
-        return {};
-    const int length = checkedLength(wide.size());
-    // Characters the code page lacks must fail, not turn into "?" and name another key.
-    BOOL usedDefault = FALSE;
-    const bool exact = codePage != CP_UTF8;
-    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
-    BOOL* const defaultUsed = exact ? &usedDefault : nullptr;
-    const int narrowLength = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0,
-        nullptr, defaultUsed);
-    if (narrowLength == 0)
-        failWith("WideCharToMultiByte", GetLastError());
-    if (usedDefault)
-        throw RunTimeError("the name has characters the ANSI code page lacks");
-    std::string narrow(static_cast<std::size_t>(narrowLength), '\0');
-    WideCharToMultiByte(codePage, flags, wide.data(), length, narrow.data(), narrowLength, nullptr,
-        nullptr);
-    return narrow;
+    constexpr UINT noFlags[] = { 50220, 50221, 50222, 50225, 50227, 50229, 54936, 65000, CP_UTF8 };
+    return std::find(std::begin(noFlags), std::end(noFlags), codePage) != std::end(noFlags)
+        || (codePage >= 57002 && codePage <= 57011);
 }
 
 std::wstring wideFromUtf8(std::string_view text, std::string_view what)
@@ -124,9 +111,10 @@ std::wstring wideFromUtf8(std::string_view text, std::string_view what)
     return wideFrom(CP_UTF8, MB_ERR_INVALID_CHARS, withoutZeroBytes(text, what));
 }
 
+// By the ANSI code page's number: CP_ACP would hide which rules the conversion must follow.
 std::string ansiFromUtf8(std::string_view text, std::string_view what)
 {
-    return narrowFrom(wideFromUtf8(text, what), CP_ACP);
+    return narrowFrom(wideFromUtf8(text, what), GetACP());
 }
 
 class WindowsPlatform final : public Platform {
@@ -229,6 +217,28 @@ private:
 };
 
 } // namespace
+
+std::string narrowFrom(std::wstring_view wide, UINT codePage, WideCharToMultiByteFunction convert)
+{
+    if (wide.empty())
+        return {};
+    const int length = checkedLength(wide.size());
+    // Characters the code page lacks must fail, not turn into "?" and name another key. The code
+    // pages that take no flags cannot report them; UTF-8 and GB18030 lack none.
+    BOOL usedDefault = FALSE;
+    const bool exact = !takesNoFlags(codePage);
+    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL* const defaultUsed = exact ? &usedDefault : nullptr;
+    const int narrowLength
+        = convert(codePage, flags, wide.data(), length, nullptr, 0, nullptr, defaultUsed);
+    if (narrowLength == 0)
+        failWith("WideCharToMultiByte", GetLastError());
+    if (usedDefault)
+        throw RunTimeError("the name has characters the ANSI code page lacks");
+    std::string narrow(static_cast<std::size_t>(narrowLength), '\0');
+    convert(codePage, flags, wide.data(), length, narrow.data(), narrowLength, nullptr, nullptr);
+    return narrow;
+}
 
 std::unique_ptr<Platform> makeSystemPlatform(MessageBoxFunction showMessage)
 {

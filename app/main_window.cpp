@@ -3,6 +3,7 @@
 #include "about/about_window.h"
 #include "app/fonts.h"
 #include "app/icon.xpm"
+#include "app/input_edit.h"
 #include "app/list_edit.h"
 #include "app/widget_fields.h"
 #include "stats/series.h"
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -42,6 +44,17 @@ void showSecondaryWindow(QPointer<Window>& window, Create create)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// `text2` and `Label2` as laid out for a count of up to three digits.
+QRect countPlace()
+{
+    return twipsRect(1080, 1080, 375, 255);
+}
+
+QRect countAfterPlace()
+{
+    return twipsRect(1560, 1080, 375, 255);
 }
 
 } // namespace
@@ -92,7 +105,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     buildControls();
     buildMenus();
-    m_fields = std::make_unique<WidgetFieldStore>(this);
+    m_fields = std::make_unique<WidgetFieldStore>(this, [this](stats::Field field) {
+        if (field == stats::Field::text2)
+            fitCount();
+    });
     placeOnScreen();
     m_input->setFocus();
 }
@@ -119,15 +135,17 @@ void MainWindow::buildControls()
         style::setColours(*control, background, text);
         return control;
     };
-    const auto textBox
-        = [client](const char* name, const char* text, QRect geometry, const char* accessibleName) {
-              auto* control = new QLineEdit(QString::fromUtf8(text), client);
-              control->setObjectName(QString::fromUtf8(name));
-              control->setGeometry(geometry);
-              control->setMaxLength(INT_MAX);
-              control->setAccessibleName(QString::fromUtf8(accessibleName));
-              return control;
-          };
+    const auto textBox = [client](const char* name, const char* text, QRect geometry,
+                             const char* accessibleName, QLineEdit* control = nullptr) {
+        if (!control)
+            control = new QLineEdit(client);
+        control->setMaxLength(INT_MAX);
+        control->setText(QString::fromUtf8(text));
+        control->setObjectName(QString::fromUtf8(name));
+        control->setGeometry(geometry);
+        control->setAccessibleName(QString::fromUtf8(accessibleName));
+        return control;
+    };
     const auto button
         = [client](const char* name, const char* caption, QRect geometry, const QFont& font) {
               auto* control = new QPushButton(QString::fromUtf8(caption), client);
@@ -150,13 +168,14 @@ void MainWindow::buildControls()
 
     m_next = button("w", "下一个数", twipsRect(2520, 240, 1695, 735), chineseFont("宋体", 15));
     m_next->setDefault(true); // drawn as the button Enter presses
-    m_input = textBox("Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数");
+    m_input = textBox(
+        "Text1", "", twipsRect(840, 720, 1455, 270), "输入下一个数", new InputEdit(client));
     QLabel* before = label("Label1", "您输入了", twipsRect(360, 1080, 735, 255), style::orange);
-    QLabel* count = label("text2", "0", twipsRect(1080, 1080, 375, 255), style::orange, 0x0000FFFF);
+    QLabel* count = label("text2", "0", countPlace(), style::orange, 0x0000FFFF);
     // A screen reader hears the count itself, kept current by the label: its name is its text.
     count->setAccessibleName(QString());
     count->setAccessibleDescription(QStringLiteral("已输入的个数"));
-    QLabel* after = label("Label2", "个数", twipsRect(1560, 1080, 375, 255), style::orange);
+    QLabel* after = label("Label2", "个数", countAfterPlace(), style::orange);
     QPushButton* restyle
         = button("z", "换背景", twipsRect(840, 1440, 975, 495), chineseFont("隶书", 12));
     QPushButton* compute
@@ -187,6 +206,8 @@ void MainWindow::buildControls()
     for (QLineEdit* result : { mean, variance, deviation, status })
         result->setEnabled(false);
     m_schemeLabels = { before, after, heading, count, meanName, varianceName, deviationName };
+    m_count = count;
+    m_countAfter = after;
 
     // Tab order; labels and disabled boxes take no focus, so Tab cycles Text1, w, x, y, z, v.
     QWidget* const order[]
@@ -198,6 +219,18 @@ void MainWindow::buildControls()
     connect(compute, &QPushButton::clicked, this, [this] { stats::ComputeResults(*m_fields); });
     connect(clear, &QPushButton::clicked, this, [this] { stats::ResetSeries(*m_fields); });
     connect(restyle, &QPushButton::clicked, this, &MainWindow::showStyleWindow);
+}
+
+// The count takes the width its text needs, never less than its own, and "个数" moves right only
+// when the count and a blank after it would reach it: "1000" and "100000" read whole on one line
+// with the words around them, and up to three digits nothing moves.
+void MainWindow::fitCount()
+{
+    const QRect given = countPlace();
+    const int width = std::max(given.width(), m_count->sizeHint().width());
+    m_count->resize(width, given.height());
+    const int blank = m_countAfter->fontMetrics().horizontalAdvance(u' ');
+    m_countAfter->move(std::max(countAfterPlace().x(), given.x() + width + blank), given.y());
 }
 
 void MainWindow::buildMenus()

@@ -50,6 +50,7 @@ private:
     void buildControls();
     void buildMenus();
     void placeOnScreen();
+    void fitCount();
 
     void showStyleWindow();
     void showAboutWindow();
@@ -60,6 +61,8 @@ private:
     ListEdit* m_list = nullptr;
     // The labels a colour scheme paints, in the order of style::SchemeTarget after Form1.
     std::array<QLabel*, 7> m_schemeLabels {};
+    QLabel* m_count = nullptr; // `text2`
+    QLabel* m_countAfter = nullptr; // `Label2`, "个数"
     std::unique_ptr<stats::FieldStore> m_fields;
     // The secondary windows: at most one of each, without an owner, gone once closed.
     QPointer<style::StyleWindow> m_styleWindow;

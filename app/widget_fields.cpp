@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include <stdexcept>
+#include <utility>
 
 namespace velbrin::app {
 
@@ -39,7 +40,8 @@ void setControlText(QWidget* widget, const QString& text)
 
 } // namespace
 
-WidgetFieldStore::WidgetFieldStore(QWidget* window)
+WidgetFieldStore::WidgetFieldStore(QWidget* window, std::function<void(stats::Field)> written)
+    : m_written(std::move(written))
 {
     for (stats::Field field : stats::allFields) {
         const auto name = QString::fromUtf8(stats::fieldName(field));
@@ -78,6 +80,8 @@ void WidgetFieldStore::write(stats::Field field, std::string_view text)
     control.shown = shownText(field);
     const bool keptAll = control.shown == given || qobject_cast<QPlainTextEdit*>(control.widget);
     control.written = keptAll ? std::string(text) : control.shown.toStdString();
+    if (m_written)
+        m_written(field);
 }
 
 } // namespace velbrin::app

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <string>
 
 namespace velbrin::app {
@@ -18,8 +19,9 @@ namespace velbrin::app {
 class WidgetFieldStore final : public stats::FieldStore
 {
 public:
-    // Finds the controls among the children of `window` by their object names.
-    explicit WidgetFieldStore(QWidget* window);
+    // Finds the controls among the children of `window` by their object names. `written`, if
+    // given, hears of every write once the control shows the new text.
+    explicit WidgetFieldStore(QWidget* window, std::function<void(stats::Field)> written = nullptr);
 
     std::string read(stats::Field field) const override;
     void write(stats::Field field, std::string_view text) override;
@@ -34,6 +36,7 @@ private:
         QString shown; // what that became in the control
     };
     std::array<Control, stats::fieldCount> m_controls;
+    std::function<void(stats::Field)> m_written;
 };
 
 } // namespace velbrin::app

@@ -7,10 +7,13 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -49,6 +52,8 @@ private slots:
     void enterOnAFocusedButtonPressesThatButton();
     void tabCyclesTheSixControls();
     void roadOfOneValue();
+    void pastedOrDroppedTextEntersItsFirstLine_data();
+    void pastedOrDroppedTextEntersItsFirstLine();
     void computeAndClearButtons();
     void endOfListStaysInView();
 
@@ -161,6 +166,21 @@ void MainWindowTest::controlGeometry()
     const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
     QCOMPARE(control->geometry(), pixels);
     QVERIFY(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
+
+    // Counts as the engine writes them: up to three digits nothing moves; a longer count widens
+    // to show all of it, and 个数 follows on the same line.
+    auto* count = child<QLabel>(m_window.get(), "text2");
+    auto* after = child<QLabel>(m_window.get(), "Label2");
+    for (const std::string shown : { "999", "1000", "100000" }) {
+        m_window->fields().write(Field::text2, shown);
+        if (shown.size() <= 3 || (control != count && control != after)) {
+            QCOMPARE(control->geometry(), pixels);
+            continue;
+        }
+        QCOMPARE(control->pos().y(), pixels.y());
+        QVERIFY(count->fontMetrics().horizontalAdvance(count->text()) <= count->width());
+        QVERIFY(after->x() > count->geometry().right());
+    }
 }
 
 void MainWindowTest::startUpTextsAndColours()
@@ -396,6 +416,49 @@ void MainWindowTest::roadOfOneValue()
     QCOMPARE(text("text2"), QStringLiteral("1"));
     QCOMPARE(text("v"), QStringLiteral("2.5,abc,"));
     QCOMPARE(text("zt"), QStringLiteral("状态栏：输入错误"));
+}
+
+void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine_data()
+{
+    QTest::addColumn<bool>("paste"); // at the caret after a typed 9; a drop goes before it
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("entered");
+    QTest::addRow("paste 5 CR LF") << true << QStringLiteral("5\r\n") << QStringLiteral("95");
+    QTest::addRow("paste 5 LF") << true << QStringLiteral("5\n") << QStringLiteral("95");
+    QTest::addRow("paste 3 lines") << true << QStringLiteral("12\n34\n5") << QStringLiteral("912");
+    QTest::addRow("drop 5 CR LF") << false << QStringLiteral("5\r\n") << QStringLiteral("59");
+    QTest::addRow("drop 5 LF") << false << QStringLiteral("5\n") << QStringLiteral("59");
+    QTest::addRow("drop 3 lines") << false << QStringLiteral("12\n34\n5") << QStringLiteral("129");
+}
+
+void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine()
+{
+    QFETCH(bool, paste);
+    QFETCH(QString, inserted);
+    QFETCH(QString, entered);
+    auto* input = child<QLineEdit>(m_window.get(), "Text1");
+    type("9");
+    QMimeData data;
+    data.setText(inserted);
+    const QPointF start(0, input->height() / 2.0);
+    QDragEnterEvent enter(start.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QDropEvent drop(start, Qt::CopyAction, &data, Qt::LeftButton, {});
+    if (paste) {
+        QGuiApplication::clipboard()->setText(inserted);
+        QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QApplication::sendEvent(input, &enter);
+        QApplication::sendEvent(input, &drop);
+    }
+    QCOMPARE(input->text(), entered);
+    input->undo(); // the insertion in one step, and nothing else
+    QCOMPARE(input->text(), QStringLiteral("9"));
+    input->redo();
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(text("text2"), QStringLiteral("1"));
+    QCOMPARE(text("s"), entered);
+    QCOMPARE(text("v"), entered + u',');
+    QCOMPARE(text("zt"), QStringLiteral("状态栏:"));
 }
 
 void MainWindowTest::computeAndClearButtons()

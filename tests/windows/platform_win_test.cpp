@@ -4,6 +4,7 @@
 // of failed checks (100: the prefix could not be prepared).
 
 #include "about/launcher.h"
+#include "about/platform_win.h"
 
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX 1
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace velbrin::about;
@@ -164,6 +166,47 @@ void readsTheRegistry(Platform& platform)
     check(threw, "a value of length 0 is a run-time error");
 }
 
+// The flags of each call of WideCharToMultiByte, and whether it could report a default
+// character. Wine holds to the documented rules for UTF-7 only: for UTF-8 the arguments tell.
+std::vector<std::pair<DWORD, bool>> conversions;
+
+int WINAPI recordingConversion(UINT codePage, DWORD flags, LPCWCH wide, int length, LPSTR narrow,
+    int size, LPCCH defaultChar, LPBOOL usedDefault)
+{
+    conversions.emplace_back(flags, usedDefault != nullptr);
+    return WideCharToMultiByte(
+        codePage, flags, wide, length, narrow, size, defaultChar, usedDefault);
+}
+
+void convertsNamesByTheCodePagesRules()
+{
+    using Calls = std::vector<std::pair<DWORD, bool>>;
+    const DWORD exact = WC_NO_BEST_FIT_CHARS;
+    const struct {
+        UINT codePage;
+        const wchar_t* name;
+        std::string bytes;
+        Calls calls;
+    } cases[] = {
+        { CP_UTF8, L"系统 한", "系统 한", { { 0, false }, { 0, false } } },
+        { 65000, L"系统", "+fPt+3w-", { { 0, false }, { 0, false } } }, // UTF-7
+        { 936, L"系统", "\xCF\xB5\xCD\xB3", { { exact, true }, { exact, false } } },
+        { 936, L"한", "(run-time error)", { { exact, true } } },
+    };
+    for (const auto& c : cases) {
+        conversions.clear();
+        std::string narrow;
+        try {
+            narrow = narrowFrom(c.name, c.codePage, recordingConversion);
+        } catch (const RunTimeError&) {
+            narrow = "(run-time error)";
+        }
+        check(narrow == c.bytes && conversions == c.calls,
+            "code page " + std::to_string(c.codePage) + ": " + narrow + ", "
+                + std::to_string(conversions.size()) + " calls");
+    }
+}
+
 void testsFiles(Platform& platform)
 {
     CreateDirectoryW(filesFolder, nullptr);
@@ -263,6 +306,7 @@ int main()
     });
 
     readsTheRegistry(*platform);
+    convertsNamesByTheCodePagesRules();
     testsFiles(*platform);
     startsTheTool(*platform, messages);
 

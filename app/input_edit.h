@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QClipboard>
+#include <QLineEdit>
+
+namespace velbrin::app {
+
+// The input box `Text1`: one line, like a classic single-line edit box. Whatever the user puts in
+// (pasted with the keyboard, the edit menu or the middle button, dropped, or committed by an
+// input method) ends at its first "\r" or "\n", so a number copied with its line end ("5\r\n"
+// from a spreadsheet cell, "5\n" from a terminal) goes in as "5". The text around the caret stays
+// as it was, and undo takes the insertion back in one step. The program's own writes (setText())
+// are kept as written.
+class InputEdit final : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit InputEdit(QWidget* parent = nullptr);
+
+    // paste(), taking the clipboard's text up to its first line break.
+    void pasteFirstLine(QClipboard::Mode mode = QClipboard::Clipboard);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void closeUndoStep();
+};
+
+} // namespace velbrin::app
