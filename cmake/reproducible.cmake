@@ -38,6 +38,11 @@ set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake
 add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
     "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 
+# No link time in the header of a Windows program (the mingw-w64 linker writes one by default).
+if(MINGW)
+    add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
 # Folders made by an install (and so in packages) get these permissions, not the umask's.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
