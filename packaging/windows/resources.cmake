@@ -34,3 +34,6 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/velbrin.rc PROPERTIES
 # The installer takes the same icon for its shortcut and its entry in Apps & features.
 set_target_properties(velbrin PROPERTIES VELBRIN_ICON ${velbrin_icon})
 
+# Qt's paths: the program's own folder, not the build machine's (see qt.conf).
+qt_add_resources(velbrin_app qt_paths PREFIX /qt/etc BASE ${CMAKE_CURRENT_LIST_DIR}
+    FILES ${CMAKE_CURRENT_LIST_DIR}/qt.conf)
