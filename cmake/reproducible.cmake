@@ -32,6 +32,7 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
     "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake")
 
 # No build folder in a binary (__FILE__, debug information) of an optimised build; debug builds
 # keep their paths for the debugger.
@@ -43,6 +44,7 @@ if(MINGW)
     add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
-# Folders made by an install (and so in packages) get these permissions, not the umask's.
+# Folders made by an install get these permissions, less what the umask takes away (CMake 3.25
+# makes them with mkdir and its mode); cpack-zip.cmake leaves folder entries out of zips.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

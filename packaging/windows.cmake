@@ -30,4 +30,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "平均数、方差计算器 (mean, varian
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME velbrin-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
+# velbrin.exe is linked without symbols already; strip would write a time into its header, and the
+# zip would then hold another exe than the build and the installer.
+set(CPACK_STRIP_FILES OFF)
+
