@@ -33,11 +33,7 @@ resources)
     wrestool -x --type=14 "$exe" >"$out/velbrin.ico"
     sizes=$(icotool -l "$out/velbrin.ico" | sed 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/' | xargs)
     [ "$sizes" = "16x16 24x24 32x32 48x48 64x64 256x256" ] || fail "icon sizes: $sizes"
-    pngs=0
-    for name in $(wrestool -l --type=3 "$exe" | sed 's/.*--name=\([0-9]*\).*/\1/'); do
-        [ "$(wrestool -x --raw --type=3 --name="$name" "$exe" | head -c 4 | od -An -tx1 | xargs)" = \
-            "89 50 4e 47" ] && pngs=$((pngs + 1))
-    done
+    pngs=$(wrestool -x --raw --type=3 "$exe" | grep -a -c $'\x89PNG\r$')
     [ "$pngs" -eq 1 ] || fail "$pngs icon images are PNGs, expected one (256 x 256)"
 
     # The version information, in Chinese (PRC) and UTF-16: as UTF-8 with a line break for each
