@@ -32,15 +32,22 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
     "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake")
 
 # No build folder in a binary (__FILE__, debug information) of an optimised build; debug builds
 # keep their paths for the debugger.
 add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
     "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 
-# Folders made by an install get these permissions rather than a wider umask's (002 would make them
-# group-writable). mkdir still narrows them by a stricter umask such as 077, and cpack gives a
-# .deb's ar members the umask's mode: two scripts that cpack runs set these modes in packages.
+# No link time in the header of a Windows program (the mingw-w64 linker writes one by default).
+if(MINGW)
+    add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
+# Folders made by an install get these permissions, less what the umask takes away (CMake 3.25
+# makes them with mkdir and its mode). So cpack sets the modes in packages itself: staged folders
+# 755 before it packs (cpack-folder-modes.cmake), then every .deb member 644
+# (deb-member-modes.cmake); cpack-zip.cmake leaves folder entries out of zips.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 list(APPEND CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-folder-modes.cmake")

@@ -30,4 +30,31 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "平均数、方差计算器 (mean, varian
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME velbrin-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
+# velbrin.exe is linked without symbols already; strip would write a time into its header, and the
+# zip would then hold another exe than the build and the installer.
+set(CPACK_STRIP_FILES OFF)
+
+# The installer: `cmake --build --preset windows` makes velbrin-<version>-win64.msi beside the
+# zip, with the files the zip holds. Built by msi.cmake with wixl and msibuild from msitools;
+# faketime holds their clock at SOURCE_DATE_EPOCH.
+find_program(VELBRIN_WIXL wixl REQUIRED)
+find_program(VELBRIN_WIXL_HEAT wixl-heat REQUIRED)
+find_program(VELBRIN_MSIBUILD msibuild REQUIRED)
+find_program(VELBRIN_MSIINFO msiinfo REQUIRED)
+find_program(VELBRIN_FAKETIME faketime REQUIRED)
+
+# wixl stores only ASCII in the summary information; these two may be ASCII everywhere.
+set(VELBRIN_MSI_MANUFACTURER "jbk Studio")
+get_target_property(VELBRIN_MSI_ICON velbrin VELBRIN_ICON)
+set(VELBRIN_MSI_SHORTCUT "${PROJECT_DESCRIPTION}")
+set(VELBRIN_MSI_DOWNGRADE_MESSAGE
+    "已经安装了较新版本的 velbrin。若要换用这个较旧的版本，请先卸载已安装的版本。")
+set(VELBRIN_MSI_WXS ${CMAKE_CURRENT_LIST_DIR}/windows/velbrin.wxs.in)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/msi.cmake.in msi.cmake @ONLY)
+
+set(velbrin_msi ${PROJECT_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}-win64.msi)
+add_custom_command(OUTPUT ${velbrin_msi}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${velbrin_msi} -P ${PROJECT_BINARY_DIR}/msi.cmake
+    DEPENDS velbrin ${VELBRIN_MSI_ICON} ${PROJECT_BINARY_DIR}/msi.cmake ${VELBRIN_MSI_WXS}
+    VERBATIM)
+add_custom_target(velbrin_msi ALL DEPENDS ${velbrin_msi})

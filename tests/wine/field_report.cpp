@@ -5,11 +5,13 @@
 //   input Text1 <centre of the input box on the screen, x y>
 //   box results <screen rectangle of Text3 to u: x y width height>
 //   field <name> <text>          one line for each field, texts with \n for line breaks
+//   qt prefix <folder>           where Qt looks for its settings and translations
 // The window, its controls and their behaviour are those of velbrin.exe.
 
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -81,6 +83,8 @@ private:
                     += QStringLiteral("field %1 %2\n")
                            .arg(QString::fromUtf8(name),
                                fieldText(field).replace(QLatin1Char('\n'), QLatin1String("\\n")));
+        report += QStringLiteral("qt prefix ") + QLibraryInfo::path(QLibraryInfo::PrefixPath)
+            + QLatin1Char('\n');
         if (report == m_written)
             return;
         QSaveFile file(path);

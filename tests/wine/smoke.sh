@@ -129,6 +129,10 @@ EOF
 read -r input_x input_y <<EOF
 $(report_value "input Text1")
 EOF
+# Qt looks for its settings and translations in the program's folder (qt.conf inside the
+# program), not in a folder named after the build machine's Qt.
+prefix=$(report_value "qt prefix")
+[ "$prefix" = "Z:$(dirname "$report_exe")" ] || fail "velbrin_report.exe: Qt's prefix is '$prefix'"
 # The pointer rests on the label left of the first result box.
 rest_x=$((box_x - 40))
 rest_y=$((box_y + 5))
