@@ -59,6 +59,12 @@ EOF
     # The manifest, as written.
     wrestool -x --raw --type=24 --name=1 "$exe" | cmp - "$manifest" || fail "the manifest differs"
 
+    # No folder of the build machine: the exe is the same wherever it is built.
+    qt=$(sed -n 's/^VELBRIN_QT_WINDOWS:PATH=//p' "$build/CMakeCache.txt")
+    for folder in "$build" "$(cd "$(dirname "$manifest")/../.." && pwd)" "$qt" "$HOME/"; do
+        ! grep -a -q -F "$folder" "$exe" || fail "velbrin.exe holds the build machine's folder $folder"
+    done
+
     # The same exe in a zip that cpack makes and in the .msi.
     cpack -G ZIP -B "$out/zip" --config "$build/CPackConfig.cmake" >"$out/cpack.log" ||
         fail "cpack: $(cat "$out/cpack.log")"
