@@ -32,7 +32,6 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
     "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
-set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake")
 
 # No build folder in a binary (__FILE__, debug information) of an optimised build; debug builds
 # keep their paths for the debugger.
@@ -45,10 +44,11 @@ if(MINGW)
 endif()
 
 # Folders made by an install get these permissions, less what the umask takes away (CMake 3.25
-# makes them with mkdir and its mode). So cpack sets the modes in packages itself: staged folders
-# 755 before it packs (cpack-folder-modes.cmake), then every .deb member 644
-# (deb-member-modes.cmake); cpack-zip.cmake leaves folder entries out of zips.
+# makes them with mkdir and its mode). So cpack runs scripts that fix packages: staged folders 755
+# before it packs (cpack-folder-modes.cmake); after, zips written anew in a fixed order, without
+# owners or folder entries (cpack-zip.cmake), and every .deb member 644 (deb-member-modes.cmake).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-list(APPEND CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-folder-modes.cmake")
-list(APPEND CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/deb-member-modes.cmake")
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-folder-modes.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake"
+    "${CMAKE_CURRENT_LIST_DIR}/deb-member-modes.cmake")
