@@ -2,11 +2,18 @@
 
 VELBRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Installs the packages of scripts/debian-packages.txt that are not installed yet.
-velbrin_install_packages() {
-    local wanted missing=()
-    wanted=$(sed -e 's/#.*//' "$VELBRIN_ROOT/scripts/debian-packages.txt")
-    for package in $wanted; do
+# The packages of the named sets of scripts/debian-packages.txt ("run", "test", "windows").
+velbrin_package_set() { # set...
+    awk -v sets=" $* " '
+        { sub(/#.*/, "") }
+        /^\[.*\]$/ { name = substr($0, 2, length($0) - 2); next }
+        NF && index(sets, " " name " ") { print $1 }' "$VELBRIN_ROOT/scripts/debian-packages.txt"
+}
+
+# Installs the packages of the named sets that are not installed yet.
+velbrin_install_packages() { # set...
+    local package missing=()
+    for package in $(velbrin_package_set "$@"); do
         if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
             missing+=("$package")
         fi
@@ -20,7 +27,7 @@ velbrin_install_packages() {
             sudo=(sudo)
         else
             echo "velbrin: these Debian packages are missing; install them as root:" >&2
-            echo "    apt-get install -y ${missing[*]}" >&2
+            echo "    apt-get install -y --no-install-recommends ${missing[*]}" >&2
             return 1
         fi
     fi
