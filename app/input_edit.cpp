@@ -32,12 +32,7 @@ void InputEdit::pasteFirstLine(QClipboard::Mode mode)
 {
     if (isReadOnly())
         return;
-    const QString text = QGuiApplication::clipboard()->text(mode);
-    const QString line = firstLine(text);
-    if (line.size() == text.size() && mode == QClipboard::Clipboard) {
-        paste(); // nothing to cut
-        return;
-    }
+    const QString line = firstLine(QGuiApplication::clipboard()->text(mode));
     if (line.isEmpty() && !hasSelectedText())
         return;
     closeUndoStep();
@@ -47,23 +42,29 @@ void InputEdit::pasteFirstLine(QClipboard::Mode mode)
 
 // The line edit ends an undo step when the caret moves or a selection is replaced, and Qt's own
 // paste ends one before and after the pasted text. A step aside and back does the same here, so
-// undo takes back the insertion alone, not the typing before or after it.
+// undo takes back the insertion alone, not the typing before or after it. An empty box has nowhere
+// to step: clearing it changes nothing there but ends the step all the same.
 void InputEdit::closeUndoStep()
 {
     if (hasSelectedText())
         return;
+    if (text().isEmpty()) {
+        clear();
+        return;
+    }
     const int at = cursorPosition();
-    const int aside = at > 0 ? at - 1 : at + 1;
-    if (aside > text().size())
-        return; // an empty box: nowhere to step
-    setCursorPosition(aside);
+    setCursorPosition(at > 0 ? at - 1 : at + 1);
     setCursorPosition(at);
 }
 
 void InputEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste)) {
-        pasteFirstLine();
+        // Ctrl+Shift+Insert is a paste key only where the system has a selection (X11), and it
+        // pastes that selection.
+        const bool selection = event->key() == Qt::Key_Insert
+            && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        pasteFirstLine(selection ? QClipboard::Selection : QClipboard::Clipboard);
         event->accept();
         return;
     }
@@ -83,33 +84,88 @@ void InputEdit::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
 }
 
+QMenu* InputEdit::createEditMenu()
+{
+    QMenu* menu = QLineEdit::createStandardContextMenu();
+    // Qt's paste entry calls QLineEdit::paste(), which takes every line. It is replaced by an entry
+    // of the same text, icon and state that pastes the first line; found by its text, which
+    // QLineEdit translates in this very context, since Qt names and connects it differently from
+    // version to version.
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction* action : menu->actions()) {
+        if (action->text().section(u'\t', 0, 0) != pasteText)
+            continue;
+        auto* paste = new QAction(action->icon(), action->text(), menu);
+        paste->setObjectName(QStringLiteral("edit-paste"));
+        paste->setEnabled(action->isEnabled());
+        connect(paste, &QAction::triggered, this, [this] { pasteFirstLine(); });
+        menu->insertAction(action, paste);
+        menu->removeAction(action);
+        delete action;
+        break;
+    }
+    return menu;
+}
+
 void InputEdit::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu* menu = createStandardContextMenu();
-    // Qt's edit menu joins its paste entry to QLineEdit::paste() by the slot's name.
-    for (QAction* action : menu->actions())
-        if (disconnect(action, SIGNAL(triggered()), this, SLOT(paste())))
-            connect(action, &QAction::triggered, this, [this] { pasteFirstLine(); });
+    QMenu* menu = createEditMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
 
-void InputEdit::dropEvent(QDropEvent* event)
+// What of a dragged text the box takes: its first line. A text cut short is taken as a copy, so
+// that the source keeps what was not taken; a text whose first line is empty is refused.
+bool InputEdit::takesDrop(QDropEvent* event) const
 {
+    if (isReadOnly() || !event->mimeData()->hasText())
+        return false;
     const QString text = event->mimeData()->text();
     const QString line = firstLine(text);
-    if (line.size() == text.size()) {
-        QLineEdit::dropEvent(event);
+    if (line.isEmpty())
+        return false;
+    if (line.size() < text.size()) {
+        if (!(event->possibleActions() & Qt::CopyAction))
+            return false;
+        event->setDropAction(Qt::CopyAction);
+    }
+    return true;
+}
+
+void InputEdit::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
         return;
     }
-    QMimeData cut;
-    cut.setText(line);
-    QDropEvent drop(
-        event->position(), event->possibleActions(), &cut, event->buttons(), event->modifiers());
-    drop.setDropAction(event->dropAction());
-    QLineEdit::dropEvent(&drop);
-    event->setDropAction(drop.dropAction());
-    event->setAccepted(drop.isAccepted());
+    const Qt::DropAction action = event->dropAction();
+    QLineEdit::dragMoveEvent(event); // shows the caret where the text would go
+    event->setDropAction(action);
+}
+
+void InputEdit::dropEvent(QDropEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    const QString text = event->mimeData()->text();
+    const QString line = firstLine(text);
+    if (event->source() != this)
+        deselect();
+    closeUndoStep();
+    if (line.size() == text.size()) {
+        QLineEdit::dropEvent(event);
+    } else {
+        QMimeData cut;
+        cut.setText(line);
+        QDropEvent drop(event->position(), Qt::CopyAction, &cut, event->buttons(),
+            event->modifiers(), event->type());
+        QLineEdit::dropEvent(&drop);
+        event->setDropAction(Qt::CopyAction);
+        event->setAccepted(drop.isAccepted());
+    }
+    closeUndoStep();
 }
 
 void InputEdit::inputMethodEvent(QInputMethodEvent* event)

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -418,41 +419,88 @@ void MainWindowTest::roadOfOneValue()
     QCOMPARE(text("zt"), QStringLiteral("状态栏：输入错误"));
 }
 
+namespace {
+enum class Insert { keys, menu, drop };
+}
+Q_DECLARE_METATYPE(Insert)
+
 void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine_data()
 {
-    QTest::addColumn<bool>("paste"); // at the caret after a typed 9; a drop goes before it
+    // Inserted at the caret after a typed 9, or into the box emptied after it (undo must not bring
+    // the 9 back); "entered" is empty for what the box refuses.
+    QTest::addColumn<Insert>("how");
+    QTest::addColumn<bool>("emptied");
+    QTest::addColumn<Qt::DropActions>("actions"); // the source's, for a drop
     QTest::addColumn<QString>("inserted");
     QTest::addColumn<QString>("entered");
-    QTest::addRow("paste 5 CR LF") << true << QStringLiteral("5\r\n") << QStringLiteral("95");
-    QTest::addRow("paste 5 LF") << true << QStringLiteral("5\n") << QStringLiteral("95");
-    QTest::addRow("paste 3 lines") << true << QStringLiteral("12\n34\n5") << QStringLiteral("912");
-    QTest::addRow("drop 5 CR LF") << false << QStringLiteral("5\r\n") << QStringLiteral("59");
-    QTest::addRow("drop 5 LF") << false << QStringLiteral("5\n") << QStringLiteral("59");
-    QTest::addRow("drop 3 lines") << false << QStringLiteral("12\n34\n5") << QStringLiteral("129");
+    const Qt::DropActions copy = Qt::CopyAction;
+    const Qt::DropActions move = Qt::MoveAction;
+    const QString crlf = QStringLiteral("5\r\n");
+    QTest::addRow("keys 5 CR LF") << Insert::keys << false << copy << crlf << QStringLiteral("95");
+    QTest::addRow("keys 5 LF") << Insert::keys << false << copy << QStringLiteral("5\n")
+                               << QStringLiteral("95");
+    QTest::addRow("keys 3 lines") << Insert::keys << false << copy << QStringLiteral("12\n34\n5")
+                                  << QStringLiteral("912");
+    QTest::addRow("keys, emptied") << Insert::keys << true << copy << crlf << QStringLiteral("5");
+    QTest::addRow("edit menu 5 CR LF")
+        << Insert::menu << false << copy << crlf << QStringLiteral("95");
+    QTest::addRow("edit menu, emptied")
+        << Insert::menu << true << copy << crlf << QStringLiteral("5");
+    QTest::addRow("drop 5 CR LF") << Insert::drop << false << copy << crlf << QStringLiteral("95");
+    QTest::addRow("drop 3 lines") << Insert::drop << false << copy << QStringLiteral("12\n34\n5")
+                                  << QStringLiteral("912");
+    QTest::addRow("drop, emptied") << Insert::drop << true << copy << crlf << QStringLiteral("5");
+    QTest::addRow("drop as move") << Insert::drop << false << (copy | move) << crlf
+                                  << QStringLiteral("95");
+    QTest::addRow("drop, move only") << Insert::drop << false << move << crlf << QString();
+    QTest::addRow("drop, first line empty")
+        << Insert::drop << false << copy << QStringLiteral("\n5") << QString();
 }
 
 void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine()
 {
-    QFETCH(bool, paste);
+    QFETCH(Insert, how);
+    QFETCH(bool, emptied);
+    QFETCH(Qt::DropActions, actions);
     QFETCH(QString, inserted);
     QFETCH(QString, entered);
     auto* input = child<QLineEdit>(m_window.get(), "Text1");
     type("9");
+    if (emptied) {
+        input->selectAll();
+        QTest::keyClick(input, Qt::Key_Delete);
+    }
+    const QString before = input->text();
+    QGuiApplication::clipboard()->setText(inserted);
     QMimeData data;
     data.setText(inserted);
-    const QPointF start(0, input->height() / 2.0);
-    QDragEnterEvent enter(start.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QDropEvent drop(start, Qt::CopyAction, &data, Qt::LeftButton, {});
-    if (paste) {
-        QGuiApplication::clipboard()->setText(inserted);
+    const QPointF caret = input->inputMethodQuery(Qt::ImCursorRectangle).toRectF().center();
+    QDragEnterEvent enter(caret.toPoint(), actions, &data, Qt::LeftButton, {});
+    QDropEvent drop(caret, actions, &data, Qt::LeftButton, {});
+    if (how == Insert::keys) {
         QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    } else if (how == Insert::menu) {
+        QContextMenuEvent click(
+            QContextMenuEvent::Mouse, caret.toPoint(), input->mapToGlobal(caret.toPoint()));
+        QApplication::sendEvent(input, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        child<QAction>(menu, "edit-paste")->trigger();
+        menu->close();
     } else {
         QApplication::sendEvent(input, &enter);
         QApplication::sendEvent(input, &drop);
+        QCOMPARE(drop.isAccepted(), !entered.isEmpty());
+        if (drop.isAccepted()) // the source keeps the lines the box did not take
+            QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    }
+    if (entered.isEmpty()) {
+        QCOMPARE(input->text(), before);
+        return;
     }
     QCOMPARE(input->text(), entered);
     input->undo(); // the insertion in one step, and nothing else
-    QCOMPARE(input->text(), QStringLiteral("9"));
+    QCOMPARE(input->text(), before);
     input->redo();
     QTest::keyClick(input, Qt::Key_Return);
     QCOMPARE(text("text2"), QStringLiteral("1"));
