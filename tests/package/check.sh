@@ -6,8 +6,9 @@
 #   check.sh contents DEB SOURCE_DIR   versions, licence and icons are what they should be
 #   check.sh start    DEB              the packed program starts, shows its main window and draws
 #                                      its Chinese captions
-#   check.sh clean-install DEB         the same, installed with apt into a fresh minimal Debian 12
-#                                      (debootstrap, as root; 2 to 3 minutes and 750 MB)
+#   check.sh clean-install DEB SOURCE_DIR CODENAME
+#                                      the same, installed with apt into a fresh minimal Debian
+#                                      of release CODENAME (scripts/debian-root, as root)
 set -uo pipefail
 mode=$1 deb=$2
 
@@ -21,12 +22,11 @@ status=0
 
 need dpkg-deb
 tree=$(mktemp -d)
-xvfb= app= root=
+xvfb= app=
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     wait 2>/dev/null
-    [ -n "$root" ] && remove_root
     rm -rf "$tree"
 }
 trap cleanup EXIT
@@ -89,29 +89,6 @@ check_glyphs() {
     done
     [ -n "$buttons" ] || fail "计算 and 清空 are drawn alike: no Chinese glyphs"
     [ -n "$labels" ] || fail "平均数 and 标准差 are drawn alike: no Chinese glyphs"
-}
-
-# The fresh system of clean-install: a command run in it, its removal, and the Debian mirror this
-# machine's APT uses (a deb822 stanza or a one-line entry for bookworm).
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
-remove_root() {
-    local mount
-    # /proc, which the test mounts, and what a killed debootstrap left mounted.
-    for mount in $(awk -v root="$root/" 'index($2, root) == 1 { print $2 }' /proc/self/mounts | sort -r); do
-        umount "$mount" || umount -l "$mount"
-    done
-    rm -rf --one-file-system "$root"
-}
-debian_mirror() {
-    local mirror
-    mirror=$({
-        awk 'BEGIN { RS = "" } /(^|\n)Types:[^\n]*deb([ \t\n]|$)/ && /(^|\n)Suites:[^\n]*[ \t]bookworm([ \t\n]|$)/ {
-            if (match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/)) { $0 = substr($0, RSTART, RLENGTH); print $NF } }' \
-            /etc/apt/sources.list.d/*.sources
-        sed -nE 's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+bookworm[[:space:]].*/\2/p' \
-            /etc/apt/sources.list /etc/apt/sources.list.d/*.list
-    } 2>/dev/null | head -1)
-    echo "${mirror:-http://deb.debian.org/debian}"
 }
 
 case $mode in
@@ -224,30 +201,31 @@ start)
     ;;
 
 clean-install)
-    [ "$(id -u)" -eq 0 ] || { echo "skipped: debootstrap and chroot need root"; exit 77; }
-    need debootstrap chroot Xvfb xdotool import convert identify
-    # Beside the package, in the build tree; what an earlier, killed run left is removed first.
-    root=$(cd "$(dirname "$deb")" && pwd)/clean-install
-    remove_root
-    log=$root.log
-    mirror=$(debian_mirror)
-    echo "debootstrap --variant=minbase bookworm from $mirror"
-    debootstrap --variant=minbase bookworm "$root" "$mirror" >"$log" 2>&1 ||
-        { tail -20 "$log"; fail "debootstrap failed"; exit 1; }
-    mount -t proc proc "$root/proc" || exit 1
-    # As a user would install it: by apt from a file, without the recommended packages.
+    [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
+    need Xvfb xdotool import convert identify
+    source_dir=$3 codename=$4
+    # Beside the package, in the build tree: the .deb under the name apt expects, and the install's log.
+    here=$(cd "$(dirname "$deb")" && pwd)/clean-install-$codename
+    rm -rf "$here" && mkdir -p "$here" || exit 1
     file=$(dpkg-deb -f "$deb" Package)_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb
-    cp "$deb" "$root/tmp/$file"
-    in_root apt-get install -y -q --no-install-recommends "/tmp/$file" >>"$log" 2>&1 ||
-        { tail -20 "$log"; fail "apt-get install failed"; exit 1; }
-    echo "installed $(grep -c '^Setting up' "$log") packages; fonts with Chinese glyphs:"
-    in_root fc-list :lang=zh family | sort
+    cp "$deb" "$here/$file"
     start_display
-    # The chroot shares the host's network namespace: X's abstract socket reaches the display.
-    mkdir -m 700 "$root/tmp/run"
-    chroot "$root" env -i PATH=/usr/bin:/bin HOME=/root XDG_RUNTIME_DIR=/tmp/run LC_ALL=C.UTF-8 \
-        DISPLAY="$display" /usr/bin/velbrin &
+    # As a user would install it: by apt from a file, without the recommended packages. The system
+    # shares the host's network, so X's abstract socket reaches the display; it and all it started
+    # end when the script it runs is killed.
+    "$source_dir/scripts/debian-root" --scratch --bind "$here" "$codename" -- sh -c '
+        apt-get update -q >"$1/install.log" 2>&1 &&
+            apt-get install -y -q --no-install-recommends "$1/$2" >>"$1/install.log" 2>&1 ||
+            { tail -n 20 "$1/install.log"; exit 1; }
+        echo "installed $(grep -c "^Setting up" "$1/install.log") packages; fonts with Chinese glyphs:"
+        fc-list :lang=zh family | sort
+        mkdir -m 700 /tmp/run
+        touch "$1/installed"
+        exec env HOME=/root XDG_RUNTIME_DIR=/tmp/run LC_ALL=C.UTF-8 DISPLAY="$3" /usr/bin/velbrin
+    ' clean-install "$here" "$file" "$display" &
     app=$!
+    while [ ! -e "$here/installed" ] && kill -0 "$app" 2>/dev/null; do sleep 1; done
+    [ -e "$here/installed" ] || { fail "the package did not install on Debian $codename"; exit 1; }
     find_window && check_glyphs
     kill -0 "$app" 2>/dev/null || fail "the program has ended"
     ;;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The Linux suite on the Debian release this machine does not run: Debian 13 on a Debian 12 host,
+# Debian 12 on a Debian 13 host. In a minimal system of that release with the build and test
+# packages (scripts/debian-root: made once, kept in the cache, changes thrown away), this tree is
+# built in build/CODENAME and every test runs there but the Windows half and the labels release and
+# other-debian. The system has mount, process and network namespaces of its own: nothing it
+# mounts or starts, X displays included, outlives it or meets the host's.
+#   run.sh SOURCE_DIR
+set -uo pipefail
+source=$1
+[ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
+host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+case $host in
+bookworm) other=trixie ;;
+trixie) other=bookworm ;;
+*) echo "skipped: no other release known for '$host'"; exit 77 ;;
+esac
+echo "the suite on Debian $other"
+exec "$source/scripts/debian-root" --scratch --no-network --bind "$source" "$other" run test -- \
+    bash -euc '
+        cd "$1"
+        source scripts/common.sh
+        velbrin_ensure_locale de_DE UTF-8
+        velbrin_ensure_locale zh_CN UTF-8
+        build=build/$2
+        cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >"$build.log" || { cat "$build.log"; exit 1; }
+        cmake --build "$build" -j2 >>"$build.log" || { tail -n 60 "$build.log"; exit 1; }
+        ctest --test-dir "$build" -j2 --output-on-failure --timeout 600 --no-tests=error \
+            -LE "^(release|other-debian|windows)$"
+    ' other-debian "$source" "$other"
