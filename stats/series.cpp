@@ -44,27 +44,37 @@ double square(double value)
     return value * value;
 }
 
+// The next texts of the three accumulators for the typed text; none of them when it is no number.
+// The three always describe the same values: an entry that would overflow one of them enters none.
+struct Totals
+{
+    std::optional<std::string> count;
+    std::optional<std::string> sum;
+    std::optional<std::string> squares;
+};
+
+Totals nextTotals(const FieldStore& fields, std::string_view typed)
+{
+    if (!IsNumericText(typed))
+        return {};
+    const double value = ToNumber(typed);
+    Accumulated count = accumulate(fields.read(Field::text2), 1);
+    Accumulated sum = accumulate(fields.read(Field::s), value);
+    Accumulated squares = accumulate(fields.read(Field::ss), square(value));
+    if (!(count.fits && sum.fits && squares.fits))
+        return {};
+    return { std::move(count.text), std::move(sum.text), std::move(squares.text) };
+}
+
 } // namespace
 
 void AddNextValue(FieldStore& fields)
 {
     const std::string typed = fields.read(Field::Text1);
-    Accumulated count;
-    Accumulated sum;
-    Accumulated squares;
-    if (IsNumericText(typed)) {
-        const double value = ToNumber(typed);
-        count = accumulate(fields.read(Field::text2), 1);
-        sum = accumulate(fields.read(Field::s), value);
-        squares = accumulate(fields.read(Field::ss), square(value));
-        // The three accumulators always describe the same values: an entry that would overflow
-        // one of them enters none.
-        if (!(count.fits && sum.fits && squares.fits))
-            count = sum = squares = {};
-    }
-    writeOrReport(fields, Field::text2, count.text);
-    writeOrReport(fields, Field::s, sum.text);
-    writeOrReport(fields, Field::ss, squares.text);
+    const Totals totals = nextTotals(fields, typed);
+    writeOrReport(fields, Field::text2, totals.count);
+    writeOrReport(fields, Field::s, totals.sum);
+    writeOrReport(fields, Field::ss, totals.squares);
 
     std::string list = fields.read(Field::v);
     list.append(typed).push_back(',');

@@ -9,22 +9,25 @@ import sys
 import time
 
 import pyatspi
+from pyatspi import ROLE_FRAME, ROLE_LABEL, ROLE_PUSH_BUTTON, ROLE_TEXT
 
+# Roles are compared as AT-SPI's role constants: their English names differ between versions
+# ("push button" became "button").
 EXPECTED = {
     # accessible name -> role
-    "下一个数": "push button",
-    "计算": "push button",
-    "清空": "push button",
-    "换背景": "push button",
-    "输入下一个数": "text",
-    "您输入了": "label",
-    "0": "label",  # the count, which says what it is in its description
-    "个数": "label",
+    "下一个数": ROLE_PUSH_BUTTON,
+    "计算": ROLE_PUSH_BUTTON,
+    "清空": ROLE_PUSH_BUTTON,
+    "换背景": ROLE_PUSH_BUTTON,
+    "输入下一个数": ROLE_TEXT,
+    "您输入了": ROLE_LABEL,
+    "0": ROLE_LABEL,  # the count, which says what it is in its description
+    "个数": ROLE_LABEL,
     "请您核对": None,
     "平均数": None,
     "方差": None,
     "标准差": None,
-    "状态栏": "text",
+    "状态栏": ROLE_TEXT,
 }
 HIDDEN = ("和", "平方和")
 
@@ -44,21 +47,22 @@ def walk(node, depth=0, out=None):
     out = [] if out is None else out
     try:
         states = node.getState()
-        out.append((depth, node.name, node.getRoleName(), states.contains(pyatspi.STATE_SHOWING)))
+        out.append((depth, node.name, node.getRole(), node.getRoleName(),
+                    states.contains(pyatspi.STATE_SHOWING)))
         for child in node:
             if child is not None:
                 walk(child, depth + 1, out)
     except Exception as error:  # a control going away while we look is no failure
-        out.append((depth, "?", str(error), False))
+        out.append((depth, "?", None, str(error), False))
     return out
 
 
 def check(nodes):
     failures = []
-    windows = [n for n in nodes if n[2] == "frame"]
-    if not any(name == "平均数、方差计算器——jbk工作室" for _, name, _, _ in windows):
+    windows = [name for _, name, role, _, _ in nodes if role == ROLE_FRAME]
+    if not any(name == "平均数、方差计算器——jbk工作室" for name in windows):
         failures.append("no frame named after the window caption")
-    shown = {(name, role) for _, name, role, showing in nodes if showing}
+    shown = {(name, role) for _, name, role, _, showing in nodes if showing}
     shown_names = {name for name, _ in shown}
     for name, role in EXPECTED.items():
         if name not in shown_names:
@@ -75,7 +79,7 @@ def find(nodes_root, name, role):
     """The first showing node with this name and role, depth first."""
     for node in iterate(nodes_root):
         try:
-            if node.name == name and node.getRoleName() == role:
+            if node.name == name and node.getRole() == role:
                 return node
         except Exception:
             pass
@@ -101,11 +105,11 @@ def wait_for(what, seconds=20):
 def enter_values(app, values):
     """Types each value into the input box and presses 下一个数, as a screen reader user may.
     Returns failures."""
-    entry = find(app, "输入下一个数", "text")
-    button = find(app, "下一个数", "push button")
-    count = next((n for n in iterate(app) if n.getRoleName() == "label"
+    entry = find(app, "输入下一个数", ROLE_TEXT)
+    button = find(app, "下一个数", ROLE_PUSH_BUTTON)
+    count = next((n for n in iterate(app) if n.getRole() == ROLE_LABEL
                   and n.description == "已输入的个数"), None)
-    listing = find(app, "请您核对", "text")
+    listing = find(app, "请您核对", ROLE_TEXT)
     if not (entry and button and count and listing):
         return ["the input box, 下一个数, the count or the list is missing"]
     failures = []
@@ -141,8 +145,8 @@ def main():
         if not failures or time.time() > deadline:
             break
         time.sleep(0.5)
-    for depth, name, role, showing in nodes:
-        print("  " * depth + f"{role}: {name!r}{'' if showing else ' (not showing)'}")
+    for depth, name, _, role_name, showing in nodes:
+        print("  " * depth + f"{role_name}: {name!r}{'' if showing else ' (not showing)'}")
     if not failures:
         # Long enough to wrap over several lines of the list box.
         failures = enter_values(app, [str(123456789012 + i) for i in range(12)])

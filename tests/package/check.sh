@@ -108,9 +108,17 @@ metadata)
     desktop=("$share"/applications/*.desktop)
     [ -f "${metainfo[0]}" ] && [ ${#metainfo[@]} -eq 1 ] || fail "not one metainfo file: ${metainfo[*]}"
     [ -f "${desktop[0]}" ] && [ ${#desktop[@]} -eq 1 ] || fail "not one desktop entry: ${desktop[*]}"
+    # velbrin has no homepage, so its metadata names none, and AppStream 1.0 warns of that
+    # (url-homepage-missing). That one finding is made informational; any other warning or error
+    # still fails. An AppStream that does not know the tag refuses the override: it is asked again
+    # without it.
+    validate() { # appstreamcli command, arguments...
+        appstreamcli "$@" --no-net --override=url-homepage-missing=info ||
+            appstreamcli "$@" --no-net
+    }
     # validate-tree also checks that the launchable desktop entry is in the tree.
-    appstreamcli validate-tree --no-net "$tree" || fail "appstreamcli validate-tree"
-    appstreamcli validate --no-net "${metainfo[@]}" || fail "appstreamcli validate"
+    validate validate-tree "$tree" || fail "appstreamcli validate-tree"
+    validate validate "${metainfo[@]}" || fail "appstreamcli validate"
     for entry in "${desktop[@]}"; do
         messages=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate $entry"
         [ -z "$messages" ] || fail "desktop-file-validate has remarks: $messages"
