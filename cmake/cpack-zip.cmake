@@ -25,7 +25,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     file(WRITE "${package}.files" "${listing}\n")
     file(REMOVE "${package}")
     execute_process(COMMAND touch --date=@${CPACK_VELBRIN_SOURCE_DATE_EPOCH} -- ${entries}
-        WORKING_DIRECTORY "${base}")
+        WORKING_DIRECTORY "${base}" COMMAND_ERROR_IS_FATAL ANY)
     execute_process(COMMAND "${CMAKE_COMMAND}" -E env TZ=UTC0
             "${VELBRIN_ZIP}" -q -X -D "${package}" -@
         WORKING_DIRECTORY "${base}"
