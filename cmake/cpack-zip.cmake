@@ -5,7 +5,8 @@
 # folder entries with the builder's umask, records the builder's user and group ids, and converts
 # the times to the local time zone for the DOS date fields. Here the entries are the files alone
 # (unzip tools make the folders), in byte order of their paths, without owners or extra times
-# (zip -X), all at SOURCE_DATE_EPOCH in UTC.
+# (zip -X), all at SOURCE_DATE_EPOCH in UTC. zip would also take options from the environment
+# (ZIPOPT or ZIP: a -9 there changes every byte): not the caller's.
 find_program(VELBRIN_ZIP zip)
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(NOT package MATCHES "\\.zip$")
@@ -25,8 +26,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     file(WRITE "${package}.files" "${listing}\n")
     file(REMOVE "${package}")
     execute_process(COMMAND touch --date=@${CPACK_VELBRIN_SOURCE_DATE_EPOCH} -- ${entries}
-        WORKING_DIRECTORY "${base}")
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E env TZ=UTC0
+        WORKING_DIRECTORY "${base}" COMMAND_ERROR_IS_FATAL ANY)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=ZIPOPT --unset=ZIP TZ=UTC0
             "${VELBRIN_ZIP}" -q -X -D "${package}" -@
         WORKING_DIRECTORY "${base}"
         INPUT_FILE "${package}.files"

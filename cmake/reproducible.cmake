@@ -33,10 +33,11 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
 set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
 
-# No build folder in a binary (__FILE__, debug information) of an optimised build; debug builds
-# keep their paths for the debugger.
-add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
-    "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+# No build folder in a binary (__FILE__, debug information) of the configurations releases are
+# built in. Debug and RelWithDebInfo (the dev preset) keep their absolute paths, so that a debugger
+# finds the sources.
+add_compile_options("$<$<CONFIG:Release,MinSizeRel>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<CONFIG:Release,MinSizeRel>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 
 # No link time in the header of a Windows program (the mingw-w64 linker writes one by default).
 if(MINGW)

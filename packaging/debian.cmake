@@ -3,12 +3,13 @@
 # Windows.
 
 # Debian wants the changelog and the manual pages compressed with "gzip -9n": -n keeps the file's
-# name and time out of the archive, so a rebuild gives the same bytes.
+# name and time out of the archive, so a rebuild gives the same bytes. gzip also takes options
+# from the environment variable GZIP (--rsyncable changes the bytes): not the caller's.
 find_program(VELBRIN_GZIP gzip REQUIRED)
 set(velbrin_gzipped)
 function(velbrin_gzip source output)
     add_custom_command(OUTPUT ${output}
-        COMMAND ${VELBRIN_GZIP} -9nc ${source} > ${output}
+        COMMAND ${CMAKE_COMMAND} -E env --unset=GZIP ${VELBRIN_GZIP} -9nc ${source} > ${output}
         DEPENDS ${source}
         VERBATIM)
     set(velbrin_gzipped ${velbrin_gzipped} ${output} PARENT_SCOPE)
