@@ -444,8 +444,6 @@ void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine_data()
     QTest::addRow("keys, emptied") << Insert::keys << true << copy << crlf << QStringLiteral("5");
     QTest::addRow("edit menu 5 CR LF")
         << Insert::menu << false << copy << crlf << QStringLiteral("95");
-    QTest::addRow("edit menu, emptied")
-        << Insert::menu << true << copy << crlf << QStringLiteral("5");
     QTest::addRow("drop 5 CR LF") << Insert::drop << false << copy << crlf << QStringLiteral("95");
     QTest::addRow("drop 3 lines") << Insert::drop << false << copy << QStringLiteral("12\n34\n5")
                                   << QStringLiteral("912");
