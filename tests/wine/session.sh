@@ -81,4 +81,8 @@ if ! "$here/run.sh" "$state" cmd /c echo velbrin-wine-ready </dev/null >"$state/
     stop
     exit 77
 fi
+# A program that crashes ends at once, its test failing, instead of waiting under Wine's crash
+# dialog until CTest's time-out.
+"$here/run.sh" "$state" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+    /d 0 /f </dev/null >>"$state/start.log" 2>&1
 echo "Wine prefix ready in $state/prefix, display $(cat "$state/display")"
