@@ -433,26 +433,23 @@ void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine_data()
     QTest::addColumn<Qt::DropActions>("actions"); // the source's, for a drop
     QTest::addColumn<QString>("inserted");
     QTest::addColumn<QString>("entered");
-    const Qt::DropActions copy = Qt::CopyAction;
-    const Qt::DropActions move = Qt::MoveAction;
-    const QString crlf = QStringLiteral("5\r\n");
-    QTest::addRow("keys 5 CR LF") << Insert::keys << false << copy << crlf << QStringLiteral("95");
-    QTest::addRow("keys 5 LF") << Insert::keys << false << copy << QStringLiteral("5\n")
-                               << QStringLiteral("95");
-    QTest::addRow("keys 3 lines") << Insert::keys << false << copy << QStringLiteral("12\n34\n5")
-                                  << QStringLiteral("912");
-    QTest::addRow("keys, emptied") << Insert::keys << true << copy << crlf << QStringLiteral("5");
-    QTest::addRow("edit menu 5 CR LF")
-        << Insert::menu << false << copy << crlf << QStringLiteral("95");
-    QTest::addRow("drop 5 CR LF") << Insert::drop << false << copy << crlf << QStringLiteral("95");
-    QTest::addRow("drop 3 lines") << Insert::drop << false << copy << QStringLiteral("12\n34\n5")
-                                  << QStringLiteral("912");
-    QTest::addRow("drop, emptied") << Insert::drop << true << copy << crlf << QStringLiteral("5");
-    QTest::addRow("drop as move") << Insert::drop << false << (copy | move) << crlf
-                                  << QStringLiteral("95");
-    QTest::addRow("drop, move only") << Insert::drop << false << move << crlf << QString();
-    QTest::addRow("drop, first line empty")
-        << Insert::drop << false << copy << QStringLiteral("\n5") << QString();
+    const auto row = [](const char* name, Insert how, bool emptied, Qt::DropActions actions,
+                         const char* inserted, const char* entered) {
+        QTest::newRow(name) << how << emptied << actions << QString::fromUtf8(inserted)
+                            << QString::fromUtf8(entered);
+    };
+    const Qt::DropActions copy = Qt::CopyAction, move = Qt::MoveAction;
+    row("keys 5 CR LF", Insert::keys, false, copy, "5\r\n", "95");
+    row("keys 5 LF", Insert::keys, false, copy, "5\n", "95");
+    row("keys 3 lines", Insert::keys, false, copy, "12\n34\n5", "912");
+    row("keys, emptied", Insert::keys, true, copy, "5\r\n", "5");
+    row("edit menu 5 CR LF", Insert::menu, false, copy, "5\r\n", "95");
+    row("drop 5 CR LF", Insert::drop, false, copy, "5\r\n", "95");
+    row("drop 3 lines", Insert::drop, false, copy, "12\n34\n5", "912");
+    row("drop, emptied", Insert::drop, true, copy, "5\r\n", "5");
+    row("drop as move", Insert::drop, false, copy | move, "5\r\n", "95");
+    row("drop, move only", Insert::drop, false, move, "5\r\n", "");
+    row("drop, first line empty", Insert::drop, false, copy, "\n5", "");
 }
 
 void MainWindowTest::pastedOrDroppedTextEntersItsFirstLine()
