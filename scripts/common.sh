@@ -44,6 +44,66 @@ velbrin_ensure_locale() { # name, e.g. de_DE, and charset
     localedef -i "$name" -f "$charset" "$name.$charset" 2>/dev/null || true
 }
 
+# The Windows half (Qt for Windows, velbrin.exe, its tests and downloads) is built with Debian 13's
+# Qt, a long-term series that Debian's security team patches. Qt's host tools (moc, rcc, uic) must
+# be of the version built, so that half runs on Debian 13 itself, and on any other system in a
+# minimal Debian 13 with the build, test and windows sets (scripts/debian-root, as root).
+VELBRIN_WINDOWS_CODENAME=trixie
+velbrin_on_windows_system() {
+    [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = "$VELBRIN_WINDOWS_CODENAME" ]
+}
+
+# The Debian version of Qt's host tools here, installed or to be installed.
+velbrin_host_qt_version() {
+    dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null ||
+        apt-cache policy qt6-base-dev-tools | sed -n 's/^ *Candidate: *//p'
+}
+
+# The folder of the Qt for Windows: VELBRIN_QT_WINDOWS, or the cache's folder for the qt6-base of
+# the Windows half's system (asked there when this is another system).
+velbrin_windows_qt_dir() {
+    local version root=("$VELBRIN_ROOT/scripts/debian-root" "$VELBRIN_WINDOWS_CODENAME" run test windows --)
+    if [ -n "${VELBRIN_QT_WINDOWS:-}" ]; then
+        echo "$VELBRIN_QT_WINDOWS"
+        return
+    fi
+    if velbrin_on_windows_system; then
+        version=$(velbrin_host_qt_version)
+    else
+        [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+        version=$("${root[@]}" dpkg-query -W -f='${Version}' qt6-base-dev-tools) || return 1
+    fi
+    velbrin_qt_windows_dir "$version"
+}
+
+# Runs a command of the Windows half where it is built: here, or as the caller in the minimal
+# system. There it sees the clone, Qt's folder (VELBRIN_QT_WINDOWS, also passed in) and each
+# folder of --bind at their own paths, and starts in the clone; --no-network keeps its X displays
+# apart from the host's. The environment in there is a clean one.
+velbrin_windows_run() { # [--bind DIR]... [--no-network] -- COMMAND [ARG]...
+    local options=()
+    while [ "$1" != -- ]; do
+        options+=("$1")
+        shift
+    done
+    shift
+    if velbrin_on_windows_system; then
+        (cd "$VELBRIN_ROOT" && "$@")
+        return
+    fi
+    local qt=${VELBRIN_QT_WINDOWS:?}
+    mkdir -p "$qt"
+    local root=("$VELBRIN_ROOT/scripts/debian-root" "${options[@]}" --bind "$VELBRIN_ROOT" --bind "$qt"
+        "$VELBRIN_WINDOWS_CODENAME" run test windows --)
+    [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+    # As root in there: the locale of Wine's Chinese code page; then the command, as the caller.
+    "${root[@]}" bash -c 'cd "$1" && source scripts/common.sh && velbrin_ensure_locale zh_CN UTF-8 &&
+        shift && exec setpriv --reuid="$1" --regid="$2" --clear-groups env HOME="$3" \
+            VELBRIN_QT_WINDOWS="$4" VELBRIN_JOBS="$5" "${@:6}"' velbrin-windows "$VELBRIN_ROOT" \
+        "$(id -u)" "$(id -g)" "$([ "$(id -u)" -eq 0 ] && echo /root || echo /tmp)" "$qt" \
+        "${VELBRIN_JOBS:-2}" "$@"
+}
+
 # The folder of the static mingw-w64 Qt that scripts/build-qt-windows makes, for a Debian version of
 # qt6-base such as 6.4.2+dfsg-10. VELBRIN_QT_WINDOWS names another folder.
 velbrin_qt_windows_dir() { # Debian version
@@ -77,4 +137,10 @@ velbrin_deb_src_deb822() { # folder
 velbrin_deb_src_one_line() { # folder
     cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
         sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' || true
+}
+
+# Empties a folder, or makes it: it may be a mount point (Qt's folder in the minimal system).
+velbrin_empty() { # folder
+    mkdir -p "$1"
+    find "$1" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 }

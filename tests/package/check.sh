@@ -42,12 +42,13 @@ start_display() {
         [ -e "/tmp/.X$number-lock" ] && continue
         Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb=$!
+        # Ready when it answers: its socket file can be there a moment before.
         for _ in $(seq 100); do
-            [ -S "/tmp/.X11-unix/X$number" ] && break
+            xdpyinfo -display ":$number" >/dev/null 2>&1 && break
             kill -0 "$xvfb" 2>/dev/null || break
             sleep 0.1
         done
-        kill -0 "$xvfb" 2>/dev/null && [ -S "/tmp/.X11-unix/X$number" ] && break
+        kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$number" >/dev/null 2>&1 && break
         kill "$xvfb" 2>/dev/null
         wait "$xvfb" 2>/dev/null
         xvfb=
@@ -197,7 +198,7 @@ PY
     ;;
 
 start)
-    need Xvfb xdotool import convert identify
+    need Xvfb xdpyinfo xdotool import convert identify
     start_display
     # A clean environment: nothing from the build tree or the caller's session reaches it.
     mkdir -m 700 "$tree/run"
@@ -210,7 +211,7 @@ start)
 
 clean-install)
     [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
-    need Xvfb xdotool import convert identify
+    need Xvfb xdpyinfo xdotool import convert identify
     source_dir=$3 codename=$4
     # Beside the package, in the build tree: the .deb under the name apt expects, and the install's log.
     here=$(cd "$(dirname "$deb")" && pwd)/clean-install-$codename

@@ -59,6 +59,17 @@ EOF
     # The manifest, as written.
     wrestool -x --raw --type=24 --name=1 "$exe" | cmp - "$manifest" || fail "the manifest differs"
 
+    # Only DLLs that Windows 10 1809, the oldest supported, has (the functions imported from them
+    # were checked by hand: none is newer than version 1703).
+    old_enough=' advapi32 authz comdlg32 d3d9 d3d11 d3d12 dwmapi dwrite dxgi gdi32 imm32 kernel32
+        msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi user32 userenv uxtheme
+        version winmm ws2_32 wtsapi32 api-ms-win-core-synch-l1-2-0 api-ms-win-core-winrt-l1-1-0
+        api-ms-win-core-winrt-string-l1-1-0 '
+    for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: \(.*\)\.dll$/\1/ip' |
+        tr 'A-Z' 'a-z'); do
+        [[ $old_enough == *[[:space:]]$dll[[:space:]]* ]] || fail "velbrin.exe imports $dll.dll"
+    done
+
     # No folder of the build machine: the exe is the same wherever it is built.
     qt=$(sed -n 's/^VELBRIN_QT_WINDOWS:PATH=//p' "$build/CMakeCache.txt")
     for folder in "$build" "$(cd "$(dirname "$manifest")/../.." && pwd)" "$qt" "$HOME/"; do
@@ -135,7 +146,7 @@ install)
 
     # 2. The program, started from its shortcut, shows its main window.
     in_wine start /unix "$(shortcuts | head -n1)" >"$out/start.log" 2>&1
-    window=$(timeout 120 xdotool search --sync --onlyvisible --name 'jbk' 2>/dev/null | head -n1)
+    window=$(sh "$here/session.sh" window "$state")
     if [ -z "$window" ]; then
         fail "no window of the installed program within 120 s"
     else

@@ -2,6 +2,8 @@
 # Starts and ends what the Windows tests share: a private X display (Xvfb) and a fresh 64-bit Wine
 # prefix that knows it. CTest runs "start" as the setup of the fixture wine and "stop" as its cleanup.
 #   session.sh start|stop STATE_DIR
+#   session.sh window STATE_DIR [SECONDS]   prints the first shown window of velbrin's title on the
+#                                           display, waiting up to SECONDS (120) for it
 # STATE_DIR gets prefix/ (the Wine prefix), display (the X display's name) and xvfb.pid. Exits 77
 # (CTest: skipped) when Wine or Xvfb is missing.
 set -u
@@ -26,9 +28,20 @@ stop)
     stop
     exit 0
     ;;
+window)
+    # Polled: xdotool's --sync gives up on the X error of a window that closes while it looks.
+    tries=$((${3:-120} * 5))
+    while [ "$tries" -gt 0 ]; do
+        DISPLAY=$(cat "$state/display") xdotool search --onlyvisible --name 'jbk' 2>/dev/null |
+            head -n1 | grep . && exit 0
+        tries=$((tries - 1))
+        sleep 0.2
+    done
+    exit 1
+    ;;
 start) ;;
 *)
-    echo "usage: session.sh start|stop STATE_DIR" >&2
+    echo "usage: session.sh start|stop|window STATE_DIR" >&2
     exit 2
     ;;
 esac

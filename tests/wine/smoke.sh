@@ -65,7 +65,7 @@ start_and_enter() {
     exe=$1
     "$run" "$state" "$exe" -platform windows >"$out/$(basename "$exe").log" 2>&1 &
     pid=$!
-    window=$(timeout 120 xdotool search --sync --onlyvisible --name 'jbk' 2>/dev/null | head -n1)
+    window=$(sh "$(dirname "$0")/session.sh" window "$state")
     if [ -z "$window" ]; then
         fail "$(basename "$exe"): no window within 120 s"
         cleanup
