@@ -1,8 +1,8 @@
 #!/bin/sh
 # Time from `wine velbrin.exe` to its shown main window, for two builds of velbrin.exe started in
 # turn (A, B, B, A, ...) in one fresh Wine prefix on one private Xvfb display (tests/wine/session.sh):
-# the median of RUNS starts each, and the ratio B / A. Each window is closed with Alt+F4 and the
-# program awaited before the next start. Needs wine, Xvfb and xdotool.
+# the median of RUNS starts each, and the ratio B / A. Each program is ended (taskkill) and
+# awaited before the next start. Needs wine, Xvfb and xdotool.
 #
 #   bench/wine_startup.sh A.exe B.exe [RUNS]      (RUNS defaults to 9)
 set -u
@@ -21,7 +21,7 @@ start() { # exe: prints the milliseconds to its shown window
     window=$(sh "$wine/session.sh" window "$state")
     t1=$(date +%s%N)
     [ -n "$window" ] || { echo "no window from $1" >&2; exit 1; }
-    xdotool windowactivate --sync "$window" key alt+F4 2>/dev/null
+    sh "$wine/run.sh" "$state" taskkill /f /im "$(basename "$1")" >/dev/null 2>&1
     wait "$pid"
     echo $(((t1 - t0) / 1000000))
 }
