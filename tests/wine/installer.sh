@@ -62,7 +62,7 @@ EOF
     # Only DLLs that Windows 10 1809, the oldest supported, has (the functions imported from them
     # were checked by hand: none is newer than version 1703).
     old_enough=' advapi32 authz comdlg32 d3d9 d3d11 d3d12 dwmapi dwrite dxgi gdi32 imm32 kernel32
-        msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi user32 userenv uxtheme
+        mpr msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi user32 userenv uxtheme
         version winmm ws2_32 wtsapi32 api-ms-win-core-synch-l1-2-0 api-ms-win-core-winrt-l1-1-0
         api-ms-win-core-winrt-string-l1-1-0 '
     for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: \(.*\)\.dll$/\1/ip' |
