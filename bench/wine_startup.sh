@@ -27,18 +27,15 @@ start() { # exe: prints the milliseconds to its shown window
 }
 start "$a" >/dev/null # the prefix's first start is slower for both
 
-: >"$state/a" && : >"$state/b"
-i=0
-while [ $i -lt "$runs" ]; do
-    if [ $((i % 2)) -eq 0 ]; then
+for i in $(seq "$runs"); do # A B, then B A: neither always goes first
+    if [ $((i % 2)) -eq 1 ]; then
         start "$a" >>"$state/a" && start "$b" >>"$state/b"
     else
         start "$b" >>"$state/b" && start "$a" >>"$state/a"
     fi || exit 1
-    i=$((i + 1))
 done
-median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ma=$(median "$state/a") mb=$(median "$state/b")
-echo "A $a: median $ma ms of $runs starts ($(sort -n "$state/a" | tr '\n' ' '))"
-echo "B $b: median $mb ms of $runs starts ($(sort -n "$state/b" | tr '\n' ' '))"
-awk -v a="$ma" -v b="$mb" 'BEGIN { printf "B / A: %.2f\n", b / a }'
+for x in a b; do # the median of each, and the ratio
+    sort -n "$state/$x" | awk -v name="$x" '{ v[NR] = $1 } END {
+        print name, "median", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, "ms of", NR, "starts" }'
+done | tee "$state/medians"
+awk '{ m[$1] = $3 } END { printf "B / A: %.2f\n", m["b"] / m["a"] }' "$state/medians"
