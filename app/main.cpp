@@ -14,6 +14,7 @@ int main(int argc, char* argv[])
     // Wayland has no window class: docks match the window to its launcher entry by this name.
     QApplication::setDesktopFileName(QStringLiteral(VELBRIN_APP_ID));
     QApplication::setStyle(new velbrin::app::StartUpStyle);
+    velbrin::app::useOwnLook();
     velbrin::app::mapChineseFaces();
     velbrin::app::useChineseQtTexts();
 

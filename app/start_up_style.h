@@ -22,4 +22,10 @@ public:
         const QWidget* widget = nullptr) const override;
 };
 
+// The program's own look for every control that sets no colour or font of its own, whatever the
+// desktop offers: the light palette of style::ownPalette(), and the desktop's user-interface font
+// at the 9 points the windows are laid out for (GNOME's Cantarell 11 would clip the labels). The
+// desktop's scale factor still applies to the whole window. Call before the first window is made.
+void useOwnLook();
+
 } // namespace velbrin::app

@@ -87,6 +87,52 @@ void makeDisabledTextReadable(QPalette& palette)
             palette.color(QPalette::Disabled, QPalette::Base), disabledTextContrast));
 }
 
+QPalette ownPalette()
+{
+    struct Role
+    {
+        QPalette::ColorRole role;
+        QRgb normal; // active and inactive
+        QRgb disabled;
+    };
+    static constexpr Role roles[] = {
+        { QPalette::WindowText, 0x000000, 0xbebebe },
+        { QPalette::Button, 0xefefef, 0xefefef },
+        { QPalette::Light, 0xffffff, 0xffffff },
+        { QPalette::Midlight, 0xcacaca, 0xcacaca },
+        { QPalette::Dark, 0x9f9f9f, 0xbebebe },
+        { QPalette::Mid, 0xb8b8b8, 0xb8b8b8 },
+        { QPalette::Text, 0x000000, 0xbebebe },
+        { QPalette::BrightText, 0xffffff, 0xffffff },
+        { QPalette::ButtonText, 0x000000, 0xbebebe },
+        { QPalette::Base, 0xffffff, 0xefefef },
+        { QPalette::Window, 0xefefef, 0xefefef },
+        { QPalette::Shadow, 0x767676, 0xb1b1b1 },
+        { QPalette::HighlightedText, 0xffffff, 0xffffff },
+        { QPalette::Link, 0x0000ff, 0x0000ff },
+        { QPalette::LinkVisited, 0xff00ff, 0xff00ff },
+        { QPalette::AlternateBase, 0xf7f7f7, 0xf7f7f7 },
+        { QPalette::ToolTipBase, 0xffffdc, 0xffffdc },
+        { QPalette::ToolTipText, 0x000000, 0x000000 },
+    };
+    QPalette palette;
+    const auto set = [&palette](QPalette::ColorRole role, QRgb normal, QRgb disabled) {
+        palette.setColor(QPalette::Active, role, QColor(normal));
+        palette.setColor(QPalette::Inactive, role, QColor(normal));
+        palette.setColor(QPalette::Disabled, role, QColor(disabled));
+    };
+    // The highlight, and the roles newer Qt versions add (the accent colour).
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        if (role != QPalette::NoRole)
+            set(QPalette::ColorRole(role), 0x308cc6, 0x919191);
+    for (const Role& entry : roles)
+        set(entry.role, entry.normal, entry.disabled);
+    // Half-transparent black, as Qt's own light palette has it.
+    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+    makeDisabledTextReadable(palette);
+    return palette;
+}
+
 void setColours(QWidget& widget, ColourValue background, std::optional<ColourValue> text,
     QPalette::ColorRole backgroundRole)
 {

@@ -52,6 +52,12 @@ QColor readableOn(const QColor& text, const QColor& background, double minimum =
 // Base, at disabledTextContrast. The boxes stay disabled and grey, but not so pale that their text cannot be read.
 void makeDisabledTextReadable(QPalette& palette);
 
+// The program's own colours for every control that sets none of its own: a light palette, the
+// same on every desktop, so that a desktop's dark scheme never meets the program's orange. Window
+// and buttons (239, 239, 239), boxes white, text black; disabled text grey but readable on its
+// box (makeDisabledTextReadable). Every role of every group is set.
+QPalette ownPalette();
+
 // Gives `widget` the background `background` and, if given, the text colour `text`. A control
 // whose background is its window role (a label) fills it; others (a text box's base) paint it.
 // A new base keeps the box's disabled text readable on it.

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the window tests: the offscreen platform unless one is set, the program's style and
-// font mapping, and a watch that fails the test on any modal dialog nobody expected.
+// Shared by the window tests: the offscreen platform unless one is set, the program's style, look
+// and font mapping, and a watch that fails the test on any modal dialog nobody expected.
 
 #include "app/fonts.h"
 #include "app/start_up_style.h"
@@ -19,6 +19,7 @@ namespace velbrin::test {
 inline void prepareApplication()
 {
     QApplication::setStyle(new velbrin::app::StartUpStyle);
+    velbrin::app::useOwnLook();
     velbrin::app::mapChineseFaces();
 }
 

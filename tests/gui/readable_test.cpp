@@ -1,8 +1,10 @@
 #include "gui_test.h"
 
+#include "about/about_window.h"
 #include "app/main_window.h"
 #include "style/colour.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -35,6 +37,21 @@ QPalette desktopPalette(const QString& scheme)
     return palette;
 }
 
+// The desktop as its platform theme reaches Qt, before the program applies its own look: a
+// palette and a font for the whole program, and the same for the classes a theme may treat apart.
+void offerDesktop(const QString& scheme, const QFont& font)
+{
+    QPalette palette = desktopPalette(scheme);
+    QApplication::style()->polish(palette);
+    QApplication::setPalette(palette);
+    QApplication::setFont(font);
+    for (const char* name : { "QLabel", "QLineEdit", "QPushButton", "QMenuBar", "QMessageBox" }) {
+        QApplication::setPalette(palette, name);
+        QApplication::setFont(font, name);
+    }
+    velbrin::app::useOwnLook();
+}
+
 struct Painted
 {
     QColor background; // the colour most of the box shows
@@ -43,10 +60,11 @@ struct Painted
     int lowestInkRow = -1; // in the window's picture
 };
 
-// What the user sees of a box inside its frame, as far down as the window shows it.
-Painted painted(const QImage& picture, QRect box)
+// What the user sees of a box inside its frame (`inset` pixels wide), as far down as the window
+// shows it.
+Painted painted(const QImage& picture, QRect box, int inset = 3)
 {
-    const QRect inside = box.adjusted(3, 3, -3, -3).intersected(picture.rect());
+    const QRect inside = box.adjusted(inset, inset, -inset, -inset).intersected(picture.rect());
     QHash<QRgb, int> counts;
     for (int y = inside.top(); y <= inside.bottom(); ++y)
         for (int x = inside.left(); x <= inside.right(); ++x)
@@ -65,6 +83,20 @@ Painted painted(const QImage& picture, QRect box)
     return result;
 }
 
+// The ink of `label` drawn alone with room to spare below it, and to the right unless it wraps.
+int inkWithRoom(const QLabel& label)
+{
+    QLabel copy(label.text());
+    copy.setFont(label.font());
+    copy.setPalette(label.palette());
+    copy.setAutoFillBackground(true);
+    copy.setAlignment(label.alignment());
+    copy.setWordWrap(label.wordWrap());
+    copy.resize(label.width() * (label.wordWrap() ? 1 : 3), label.height() * 4);
+    const QImage picture = copy.grab().toImage();
+    return painted(picture, picture.rect(), 0).ink;
+}
+
 } // namespace
 
 class ReadableTest : public QObject
@@ -72,7 +104,11 @@ class ReadableTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { velbrin::test::prepareApplication(); }
+    void initTestCase()
+    {
+        m_desktopFont = QApplication::font();
+        velbrin::test::prepareApplication();
+    }
     void cleanup();
 
     void contrastOfKnownPairs_data();
@@ -81,15 +117,18 @@ private slots:
     void readableOnMovesJustFarEnough();
     void resultsAndStatusAreReadableAsPainted_data();
     void resultsAndStatusAreReadableAsPainted();
+    void labelsWholeAndReadableWhateverTheDesktop_data();
+    void labelsWholeAndReadableWhateverTheDesktop();
 
 private:
     std::unique_ptr<MainWindow> m_window;
+    QFont m_desktopFont;
 };
 
 void ReadableTest::cleanup()
 {
     m_window.reset();
-    QApplication::setPalette(QApplication::style()->standardPalette());
+    offerDesktop(QStringLiteral("Qt"), m_desktopFont);
 }
 
 void ReadableTest::contrastOfKnownPairs_data()
@@ -164,17 +203,18 @@ void ReadableTest::readableOnMovesJustFarEnough()
 void ReadableTest::resultsAndStatusAreReadableAsPainted_data()
 {
     QTest::addColumn<QString>("scheme");
-    QTest::addRow("Qt's palette") << "Qt";
-    QTest::addRow("a dark desktop scheme") << "dark";
+    QTest::addColumn<QFont>("font");
+    QTest::addRow("Qt's palette") << "Qt" << m_desktopFont;
+    QTest::addRow("a dark desktop scheme") << "dark" << m_desktopFont;
+    // GNOME's font on Debian 13, larger than the 9 points the windows are laid out for.
+    QTest::addRow("GNOME, dark, Cantarell 11") << "dark" << QFont(QStringLiteral("Cantarell"), 11);
 }
 
 void ReadableTest::resultsAndStatusAreReadableAsPainted()
 {
     QFETCH(QString, scheme);
-    // The desktop's palette goes through the program's style, as Qt passes it at start-up.
-    QPalette palette = desktopPalette(scheme);
-    QApplication::style()->polish(palette);
-    QApplication::setPalette(palette);
+    QFETCH(QFont, font);
+    offerDesktop(scheme, font);
     m_window = std::make_unique<MainWindow>();
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -204,6 +244,47 @@ void ReadableTest::resultsAndStatusAreReadableAsPainted()
     // The whole message: as many ink pixels as in the same box drawn in full.
     const QImage whole = status->grab().toImage();
     QCOMPARE(seen.ink, painted(whole, whole.rect()).ink);
+}
+
+void ReadableTest::labelsWholeAndReadableWhateverTheDesktop_data()
+{
+    resultsAndStatusAreReadableAsPainted_data();
+}
+
+// Every label shows its whole text, cut by none of its edges; those in the program's text colour
+// read at 4.5:1 or more on the orange behind them.
+void ReadableTest::labelsWholeAndReadableWhateverTheDesktop()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QFont, font);
+    offerDesktop(scheme, font);
+    m_window = std::make_unique<MainWindow>();
+    velbrin::about::AboutWindow about;
+    const QStringList ownTextColour
+        = { "Label1", "Label2", "Label4", "Label5", "Label6", "lblVersion" };
+    for (QWidget* window :
+        { static_cast<QWidget*>(m_window.get()), static_cast<QWidget*>(&about) }) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QImage picture = window->grab().toImage();
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty())
+                continue;
+            const QString name = label->objectName();
+            const QRect area(label->mapTo(window, QPoint(0, 0)), label->size());
+            const QImage alone = label->grab().toImage();
+            const int shown = painted(alone, alone.rect(), 0).ink;
+            QVERIFY2(shown == inkWithRoom(*label),
+                qPrintable(QStringLiteral("%1: %2 of %3 ink pixels shown")
+                               .arg(name)
+                               .arg(shown)
+                               .arg(inkWithRoom(*label))));
+            const Painted seen = painted(picture, area, 0);
+            if (ownTextColour.contains(name))
+                QVERIFY2(seen.contrast >= 4.5,
+                    qPrintable(QStringLiteral("%1: %2:1").arg(name).arg(seen.contrast)));
+        }
+    }
 }
 
 VELBRIN_GUI_TEST_MAIN(ReadableTest)

@@ -10,11 +10,14 @@ Checks, under each window manager:
   window, so Esc closes it and does not enter an empty value in the main window;
 - a minimised style or about window comes back when its button or menu entry shows it again;
 - Enter on a focused button of the style window presses it.
+And once more with GNOME's dark style and its font, Cantarell 11, as Qt's gtk3 platform theme
+passes them on (where it is installed): the labels and boxes still read at 4.5:1 or more.
 
 usage: run.py PATH_TO_VELBRIN
 Exits 0 when all hold, 1 on a failure, 77 (skipped) when the tools are not installed.
 """
 
+import glob
 import os
 import re
 import shutil
@@ -37,6 +40,14 @@ BOXES = {
     "Text3": (64, 208, 177, 18),
     "Text4": (64, 232, 177, 18),
     "u": (64, 256, 177, 18),
+}
+# The labels drawn in the program's text colour on the orange.
+LABELS = {
+    "Label1": (24, 72, 49, 17),
+    "Label2": (104, 72, 25, 17),
+    "Label4": (8, 208, 49, 17),
+    "Label5": (8, 232, 49, 17),
+    "Label6": (8, 256, 49, 17),
 }
 STATUS = (0, 288, 345, 26)  # reaches below the client area, which is 306 pixels high
 CLIENT_HEIGHT = 306
@@ -104,8 +115,9 @@ class Picture:
 class Desktop:
     """One X display with a window manager and velbrin on it."""
 
-    def __init__(self, program, manager, work):
+    def __init__(self, program, manager, work, gnome_dark=False):
         self.program, self.manager, self.work = program, manager, work
+        self.gnome_dark = gnome_dark
         self.processes = []
         self.env = dict(os.environ)
 
@@ -163,6 +175,12 @@ class Desktop:
 
         poll(managed, self.manager + " to manage the display")
         app_env = dict(self.env, QT_QPA_PLATFORM="xcb", PATH=no_tools, QT_ACCESSIBILITY="0")
+        if self.gnome_dark:
+            os.makedirs(os.path.join(runtime, "gtk-3.0"))
+            with open(os.path.join(runtime, "gtk-3.0", "settings.ini"), "w") as settings:
+                settings.write("[Settings]\ngtk-font-name=Cantarell 11\n"
+                               "gtk-application-prefer-dark-theme=1\n")
+            app_env.update(QT_QPA_PLATFORMTHEME="gtk3", XDG_CURRENT_DESKTOP="GNOME")
         self.processes.append(self.start([self.program], app_env))
 
     def __exit__(self, *exc):
@@ -285,6 +303,11 @@ def readable_results(desk, main):
     picture = desk.grab(main)
     check = Checks()
     check(client_origin(picture) == menu, "the main window changed its size")
+
+    for name, (left, top, width, height) in LABELS.items():
+        shown = picture.region(left, menu + top, left + width, menu + top + height)
+        best = max(contrast(p, ORANGE) for p in shown)
+        check(best >= 4.5, f"{name}: its text has a contrast of {best:.2f}:1 only")
 
     boxes = dict(BOXES, zt=STATUS)
     for name, (left, top, width, height) in boxes.items():
@@ -410,11 +433,19 @@ def main():
         print("skipped: neither xfwm4 nor openbox is installed")
         return SKIPPED
 
+    runs = [(manager, False) for manager in managers]
+    if glob.glob("/usr/lib/*/qt6/plugins/platformthemes/libqgtk3.so"):
+        runs.append((managers[-1], True))
     failed = False
-    for manager in managers:
+    for manager, gnome_dark in runs:
+        steps = [readable_results]
+        if not gnome_dark:
+            steps += [about_window_and_focus, minimised_windows_come_back]
+        else:
+            manager += ", GNOME's dark style"
         with tempfile.TemporaryDirectory() as work:
             try:
-                with Desktop(program, manager, work) as desk:
+                with Desktop(program, manager.split(",")[0], work, gnome_dark) as desk:
                     main_window = desk.wait_shown(MAIN)
                     # A window mapped while the window manager is still starting up may be left
                     # without the focus; the user then clicks on it.
@@ -424,8 +455,7 @@ def main():
                     desk.wait_active(main_window, "the main window")
                     # Each step on, even after a failure, so one run shows every fault.
                     errors = []
-                    for step in (readable_results, about_window_and_focus,
-                                 minimised_windows_come_back):
+                    for step in steps:
                         print(f"{manager}: {step.__name__}")
                         try:
                             step(desk, main_window)
@@ -433,7 +463,7 @@ def main():
                             print(f"{manager}: FAILED: {failure}")
                             errors.append(failure)
                 if errors:
-                    raise Failure(f"{len(errors)} of 3 steps failed")
+                    raise Failure(f"{len(errors)} of {len(steps)} steps failed")
                 print(f"{manager}: all checks hold")
             except Failure as failure:
                 failed = True
