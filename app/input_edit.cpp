@@ -26,7 +26,38 @@ QString firstLine(const QString& text)
 
 InputEdit::InputEdit(QWidget* parent)
     : QLineEdit(parent)
-{ }
+{
+    connect(this, &QLineEdit::textChanged, this, &InputEdit::keepOneLine);
+}
+
+// Text that reaches the box through setText() with a line break in it: an assistive tool inserted
+// or replaced a piece of it (the editable-text interface sets the whole text). Everything from the
+// first line break to the end of that piece goes; the piece ends where the text the box held
+// before resumes. Where a change can be read two ways, the reading that keeps more of it.
+void InputEdit::keepOneLine(const QString& text)
+{
+    const qsizetype firstBreak = firstLine(text).size();
+    if (m_asWritten || firstBreak == text.size()) {
+        m_before = text;
+        return;
+    }
+    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    const qsizetype afterLastBreak
+        = text.crend() - std::find_if(text.crbegin(), text.crend(), isBreak);
+    const qsizetype room = std::min(text.size() - afterLastBreak, m_before.size());
+    qsizetype tail = 0;
+    while (tail < room && text[text.size() - 1 - tail] == m_before[m_before.size() - 1 - tail])
+        ++tail;
+    setText(text.left(firstBreak) + text.right(tail)); // comes back here without a break
+    setCursorPosition(int(firstBreak));
+}
+
+void InputEdit::setTextAsWritten(const QString& text)
+{
+    m_asWritten = true;
+    setText(text);
+    m_asWritten = false;
+}
 
 void InputEdit::pasteFirstLine(QClipboard::Mode mode)
 {

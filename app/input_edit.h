@@ -11,8 +11,10 @@ namespace velbrin::app {
 // input method) ends at its first "\r" or "\n", so a number copied with its line end ("5\r\n"
 // from a spreadsheet cell, "5\n" from a terminal) goes in as "5". The text around the caret stays
 // as it was, and undo takes the insertion back in one step. A drop cut short counts as a copy, so
-// the source keeps what the box did not take; one whose first line is empty is refused. The
-// program's own writes (setText()) are kept as written.
+// the source keeps what the box did not take; one whose first line is empty is refused. Text put
+// in through setText() (as screen readers and other assistive tools insert and replace text) keeps
+// the first line of what it inserted and the text around it. The program's own writes
+// (setTextAsWritten()) are kept as written.
 class InputEdit final : public QLineEdit
 {
     Q_OBJECT
@@ -22,6 +24,9 @@ public:
 
     // paste(), taking the clipboard's text up to its first line break.
     void pasteFirstLine(QClipboard::Mode mode = QClipboard::Clipboard);
+
+    // setText(), line breaks and all.
+    void setTextAsWritten(const QString& text);
 
     // Qt's edit menu, whose 粘贴 pastes the first line.
     QMenu* createEditMenu();
@@ -38,6 +43,10 @@ protected:
 private:
     bool takesDrop(QDropEvent* event) const;
     void closeUndoStep();
+    void keepOneLine(const QString& text);
+
+    QString m_before; // the text as it stood before the last change
+    bool m_asWritten = false;
 };
 
 } // namespace velbrin::app

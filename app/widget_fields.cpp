@@ -1,5 +1,6 @@
 #include "app/widget_fields.h"
 
+#include "app/input_edit.h"
 #include "app/list_edit.h"
 
 #include <QLabel>
@@ -32,6 +33,8 @@ void setControlText(QWidget* widget, const QString& text)
 {
     if (auto* label = qobject_cast<QLabel*>(widget))
         label->setText(text);
+    else if (auto* input = qobject_cast<InputEdit*>(widget))
+        input->setTextAsWritten(text);
     else if (auto* line = qobject_cast<QLineEdit*>(widget))
         line->setText(text);
     else if (auto* list = qobject_cast<ListEdit*>(widget))
