@@ -3,6 +3,7 @@
 #include "about/calculator.xpm"
 #include "about/launcher.h"
 #include "about/task_bar.h"
+#include "about/window_activation.h"
 #include "style/colour.h"
 #include "style/twips.h"
 
@@ -58,6 +59,14 @@ AboutWindow::AboutWindow()
     // Only a window of this program's is overruled: the focus the user takes to another program
     // (no window of ours focused) stays there.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        // A click on this window while its message box is open: the box comes back over it. X11
+        // window managers keep a transient window above its parent; a Wayland compositor may
+        // raise the parent over it (sway does), and the box would be out of sight with the keys
+        // going nowhere.
+        if (focused && focused == windowHandle() && m_message) {
+            bringToFront(*m_message);
+            return;
+        }
         if (focused && !m_keepFocusUntil.hasExpired())
             takeFocusBack();
     });
@@ -160,6 +169,7 @@ void AboutWindow::startSysInfo()
             QString::fromUtf8(title.data(), qsizetype(title.size())),
             QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, this);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        m_message = &box;
         box.exec();
         boxShown = true;
     };

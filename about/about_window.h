@@ -7,8 +7,10 @@
 
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
+class QMessageBox;
 class QPushButton;
 
 namespace velbrin::about {
@@ -35,6 +37,8 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_version = nullptr;
     QPushButton* m_ok = nullptr;
+    // The system-information message box while it is open.
+    QPointer<QMessageBox> m_message;
     // Until then the window takes the focus back when it moves away (keepFocusAfterMessage).
     QDeadlineTimer m_keepFocusUntil { 0 };
 };

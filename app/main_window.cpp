@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "about/about_window.h"
+#include "about/window_activation.h"
 #include "app/fonts.h"
 #include "app/icon.xpm"
 #include "app/input_edit.h"
@@ -42,8 +43,7 @@ void showSecondaryWindow(QPointer<Window>& window, Create create)
     // A minimised window comes back: the about window has no task-bar entry to fetch it from.
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
-    window->raise();
-    window->activateWindow();
+    about::bringToFront(*window);
 }
 
 // `text2` and `Label2` as laid out for a count of up to three digits.

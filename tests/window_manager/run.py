@@ -18,10 +18,13 @@ Exits 0 when all hold, 1 on a failure, 77 (skipped) when the tools are not insta
 """
 
 import glob
+import json
 import os
 import re
 import shutil
 import signal
+import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -418,7 +421,490 @@ def minimised_windows_come_back(desk, main):
     desk.wait_active(about, "the about window shown again")
 
 
+
+# Wayland: the same windows on headless compositors, with real input.
+
+WAYLAND_SIZE = (1280, 1024)
+KEYSYMS = {"Alt_L": 0xFFE9, "Right": 0xFF53, "Down": 0xFF54, "Return": 0xFF0D, "Escape": 0xFF1B,
+           "space": 0x20, "s": 0x73, "Shift_L": 0xFFE1}
+MENU_BAR_HELP = (60, 10)  # 帮助 in the menu bar, in the main window's content
+MENU_ABOUT = (74, 31)  # 关于 in its menu, which opens at (44, 20), 22 pixels an entry
+TRACE = re.compile(r"^\[\s*[\d.]+\]\s+(->\s+)?(\w+)@(\d+)\.(\w+)\((.*)\)$")
+
+
+class Trace:
+    """What velbrin's WAYLAND_DEBUG=client traffic says: each window's title, size limits and
+    content area, which surface has the keyboard, and where the pointer is on which surface."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def read(self):
+        state = dict(xdg={}, toplevel={}, title={}, limits={}, region={}, content={},
+                     keyboard=None, pointer=None, requests=0)
+        regions = state["region"]
+        with open(self.path, errors="replace") as log:
+            for line in log:
+                match = TRACE.match(line.strip())
+                if not match:
+                    continue
+                sent, interface, number, message, args = match.groups()
+                ident = f"{interface}@{number}"
+                ids = re.findall(r"(?:new id )?(\w+@\d+)", args)
+                if sent and message == "get_xdg_surface":
+                    state["xdg"][ids[0]] = ids[1]
+                elif sent and message == "get_toplevel":
+                    state["toplevel"][ids[0]] = state["xdg"].get(ident)
+                elif sent and message == "set_title":
+                    state["title"][state["toplevel"].get(ident)] = json_string(args)
+                elif sent and message in ("set_min_size", "set_max_size"):
+                    surface = state["toplevel"].get(ident)
+                    state["limits"].setdefault(surface, {})[message[4:7]] = tuple(
+                        int(v) for v in args.split(", "))
+                elif sent and interface == "wl_region" and message == "add":
+                    regions[ident] = tuple(int(v) for v in args.split(", "))
+                elif sent and message == "set_opaque_region" and ids and ids[0] in regions:
+                    state["content"][ident] = regions[ids[0]]
+                elif sent and message == "activate":
+                    state["requests"] += 1
+                elif not sent and interface == "wl_keyboard" and message == "enter":
+                    state["keyboard"] = ids[0] if ids else None
+                elif not sent and interface == "wl_keyboard" and message == "leave":
+                    state["keyboard"] = None
+                elif not sent and interface == "wl_pointer" and message == "enter" and ids:
+                    x, y = args.split(", ")[2:4]
+                    state["pointer"] = (ids[0], float(x), float(y))
+                elif not sent and interface == "wl_pointer" and message == "motion":
+                    x, y = args.split(", ")[1:3]
+                    if state["pointer"]:
+                        state["pointer"] = (state["pointer"][0], float(x), float(y))
+                elif not sent and interface == "wl_pointer" and message == "leave":
+                    state["pointer"] = None
+        return state
+
+    def focus(self):
+        state = self.read()
+        return state["title"].get(state["keyboard"])
+
+    def surface(self, title):
+        state = self.read()
+        found = [s for s, t in state["title"].items() if re.search(title, t or "")]
+        return found[-1] if found else None
+
+
+def json_string(args):
+    text = args.strip()
+    return text[1:-1] if text.startswith('"') else text
+
+
+class WaylandPointer:
+    """A virtual pointer (zwlr_virtual_pointer_v1), spoken on the wire: wlroots compositors."""
+
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.connect(path)
+        self.buffer = b""
+        self.send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry: 2
+        found = [g for g in self.roundtrip() if g[1] == "zwlr_virtual_pointer_manager_v1"]
+        if not found:
+            raise Failure("the compositor has no virtual pointer")
+        name, interface, _ = found[0]
+        data = interface.encode() + b"\0"
+        self.send(2, 0, struct.pack("<II", name, len(data)) + data + b"\0" * (-len(data) % 4)
+                  + struct.pack("<II", 1, 4))  # bind, version 1: 4
+        self.send(4, 0, struct.pack("<II", 0, 5))  # create_virtual_pointer: 5
+        self.roundtrip()
+
+    def send(self, target, opcode, args=b""):
+        self.sock.sendall(struct.pack("<II", target, (8 + len(args)) << 16 | opcode) + args)
+
+    def roundtrip(self):
+        self.send(1, 0, struct.pack("<I", 3))  # wl_display.sync: 3
+        seen = []
+        while True:
+            while len(self.buffer) < 8 or len(self.buffer) < self.buffer[6] | self.buffer[7] << 8:
+                data = self.sock.recv(4096)
+                if not data:
+                    raise Failure("the compositor closed the virtual pointer's connection")
+                self.buffer += data
+            target, word = struct.unpack_from("<II", self.buffer)
+            body, self.buffer = self.buffer[8:word >> 16], self.buffer[word >> 16:]
+            if target == 1 and word & 0xFFFF == 0:
+                raise Failure("virtual pointer: protocol error")
+            if target == 2:
+                name, length = struct.unpack_from("<II", body)
+                version = struct.unpack_from("<I", body, 8 + length + (-length % 4))[0]
+                seen.append((name, body[8:7 + length].decode(), version))
+            if target == 3:
+                return seen
+
+    def frame(self, opcode, *values):
+        stamp = int(time.monotonic() * 1000) & 0xFFFFFFFF
+        self.send(5, opcode, struct.pack("<%dI" % (1 + len(values)), stamp, *values))
+        self.send(5, 4)  # frame
+        self.roundtrip()
+
+    def move(self, x, y):
+        self.frame(1, x, y, *WAYLAND_SIZE)
+
+    def button(self, pressed):
+        self.frame(2, 0x110, int(pressed))
+
+
+class WaylandDesktop:
+    """One headless compositor with velbrin on it, its traffic traced."""
+
+    name = ""
+
+    def __init__(self, program, work):
+        self.program, self.work = program, work
+        self.processes = []
+        self.runtime = tempfile.mkdtemp(dir=work)
+        self.log = os.path.join(work, "velbrin.log")
+        self.trace = Trace(self.log)
+
+    def __enter__(self):
+        try:
+            self.start_compositor()
+            no_tools = tempfile.mkdtemp(dir=self.work)
+            env = dict(self.env, QT_QPA_PLATFORM="wayland", WAYLAND_DEBUG="client", PATH=no_tools,
+                       QT_ACCESSIBILITY="0", LC_ALL="C.UTF-8")
+            with open(self.log, "wb") as log:
+                self.processes.append(subprocess.Popen(
+                    [self.program], env=env, stdout=log, stderr=log, start_new_session=True))
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        Desktop.__exit__(self)
+        if not self.runtime.startswith(self.work):
+            shutil.rmtree(self.runtime, ignore_errors=True)
+
+    def start(self, command, env, name):
+        log = open(os.path.join(self.work, name + ".log"), "ab")
+        return subprocess.Popen(command, env=env, stdout=log, stderr=log, start_new_session=True)
+
+    def wait_socket(self, process, socket_name):
+        path = os.path.join(self.runtime, socket_name)
+
+        def up():
+            if process.poll() is not None:
+                raise Failure(f"{self.name} ended with status {process.returncode}")
+            return os.path.exists(path)
+
+        poll(up, self.name + " to start")
+
+    def menu_keys(self):
+        for key in ("Alt_L", "Right", "Down", "Return"):
+            self.key(key)
+
+    def click(self, title, x, y):
+        """A click at (x, y) in the content of the window whose title matches."""
+        left, top = self.content_origin(title)
+        self.move(left + x, top + y)
+        self.press(True)
+        time.sleep(0.05)
+        self.press(False)
+        time.sleep(0.2)
+
+    def wait_focus(self, title, what):
+        poll(lambda: re.search(title, self.focus() or ""), what + " to have the keyboard")
+
+    def limits(self, title):
+        state = self.trace.read()
+        return state["limits"].get(self.trace.surface(title), {})
+
+
+class Sway(WaylandDesktop):
+    name = "sway"
+
+    def start_compositor(self):
+        # sway refuses root: it runs as nobody, in a runtime folder of nobody's.
+        if os.getuid() == 0:
+            # Outside the test's folder, which nobody may not enter.
+            self.runtime = tempfile.mkdtemp(prefix="velbrin-sway-")
+            os.chown(self.runtime, 65534, 65534)
+            prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        else:
+            prefix = []
+        config = os.path.join(self.runtime, "sway.conf")
+        with open(config, "w") as text:
+            text.write("xwayland disable\noutput HEADLESS-1 mode %dx%d\n" % WAYLAND_SIZE
+                       + 'for_window [app_id=".*"] floating enable\n'
+                       + "focus_on_window_activation focus\nfocus_follows_mouse no\n")
+        os.chmod(config, 0o644)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.runtime,
+                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                        WLR_RENDERER="pixman", WAYLAND_DISPLAY="wayland-velbrin")
+        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SWAYSOCK"):
+            self.env.pop(name, None)
+        self.processes.append(self.start(prefix + ["env", "-u", "WAYLAND_DISPLAY", "sway", "-c", config],
+                                         self.env, "sway"))
+        # sway names its socket wayland-1 and up; the first one it makes is ours.
+        poll(lambda: [n for n in os.listdir(self.runtime) if re.match(r"wayland-\d+$", n)]
+             or self.processes[0].poll() is not None, "sway to start")
+        names = [n for n in os.listdir(self.runtime) if re.match(r"wayland-\d+$", n)]
+        if not names:
+            raise Failure("sway ended with status %s" % self.processes[0].returncode)
+        self.env["WAYLAND_DISPLAY"] = names[0]
+        poll(lambda: [n for n in os.listdir(self.runtime) if n.startswith("sway-ipc")], "sway's IPC")
+        ipc = [n for n in os.listdir(self.runtime) if n.startswith("sway-ipc")][0]
+        self.env["SWAYSOCK"] = os.path.join(self.runtime, ipc)
+        # wtype's keyboard is the seat's only one while it lives: one stays for the whole run.
+        self.processes.append(self.start(["wtype", "-s", "86400000"], self.env, "wtype"))
+        self.pointer = WaylandPointer(os.path.join(self.runtime, names[0]))
+        version = json.loads(self.swaymsg("get_version"))
+        self.raises = (version["major"], version["minor"]) >= (1, 8)
+
+    def swaymsg(self, kind):
+        return subprocess.run(["swaymsg", "-t", kind, "-r"], env=self.env, capture_output=True,
+                              text=True).stdout
+
+    def windows(self):
+        """(title, focused, rect of the content), bottom to top."""
+        found = []
+
+        def walk(node):
+            if node.get("app_id") is not None:
+                rect, inner = node["rect"], node["window_rect"]
+                found.append((node.get("name") or "", node.get("focused"),
+                              (rect["x"] + inner["x"], rect["y"] + inner["y"])))
+            for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                walk(child)
+
+        walk(json.loads(self.swaymsg("get_tree") or "{}"))
+        return found
+
+    def focus(self):
+        return next((title for title, focused, _ in self.windows() if focused), None)
+
+    def above(self, upper, lower):
+        titles = [title for title, _, _ in self.windows()]
+        top = [i for i, t in enumerate(titles) if re.search(upper, t)]
+        bottom = [i for i, t in enumerate(titles) if re.search(lower, t)]
+        return top and bottom and top[-1] > bottom[-1]
+
+    def content_origin(self, title):
+        return poll(lambda: next((origin for t, _, origin in self.windows()
+                                  if re.search(title, t)), None), "a window named " + title)
+
+    def key(self, name, modifier=None):
+        modifier = {"Alt_L": "alt"}.get(modifier, modifier)
+        command = ["wtype"] + (["-M", modifier] if modifier else []) + ["-k", name]
+        command += ["-m", modifier] if modifier else []
+        subprocess.run(command, env=self.env, check=True, capture_output=True)
+        time.sleep(0.25)
+
+    def move(self, x, y):
+        self.pointer.move(x, y)
+
+    def press(self, pressed):
+        self.pointer.button(pressed)
+
+
+class Mutter(WaylandDesktop):
+    name = "mutter"
+    raises = False  # plain mutter has no window list to ask
+
+    def start_compositor(self):
+        import dbus  # python3-dbus; checked before
+
+        os.chmod(self.runtime, 0o700)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.runtime,
+                        XDG_CONFIG_HOME=self.runtime, WAYLAND_DISPLAY="wayland-velbrin")
+        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(name, None)
+        address = os.path.join(self.work, "bus")
+        command = ["dbus-run-session", "--", "sh", "-c",
+                   'echo "$DBUS_SESSION_BUS_ADDRESS" > "$0"; exec mutter --headless --wayland '
+                   "--no-x11 --wayland-display=wayland-velbrin --virtual-monitor %dx%d "
+                   "--sm-disable" % WAYLAND_SIZE, address]
+        mutter = self.start(command, self.env, "mutter")
+        self.processes.append(mutter)
+        self.wait_socket(mutter, "wayland-velbrin")
+        poll(lambda: os.path.exists(address) and open(address).read().strip(), "mutter's bus")
+        bus = dbus.bus.BusConnection(open(address).read().strip())
+        name = "org.gnome.Mutter.RemoteDesktop"
+
+        def session():
+            try:
+                remote = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop")
+                return dbus.Interface(remote, name).CreateSession()
+            except dbus.DBusException:
+                return None
+
+        path = poll(session, "mutter's remote desktop")
+        self.session = dbus.Interface(bus.get_object(name, path), name + ".Session")
+        self.session.Start()
+        self.dbus = dbus
+        self.key("Shift_L")  # the first key of a session is lost
+        self.position = None
+
+    def focus(self):
+        return self.trace.focus()
+
+    def above(self, upper, lower):
+        return True
+
+    def key(self, name, modifier=None):
+        codes = [KEYSYMS[k] for k in ([modifier] if modifier else []) + [name]]
+        for code in codes:
+            self.session.NotifyKeyboardKeysym(self.dbus.UInt32(code), True)
+            time.sleep(0.03)
+        for code in reversed(codes):
+            self.session.NotifyKeyboardKeysym(self.dbus.UInt32(code), False)
+        time.sleep(0.25)
+
+    def move(self, x, y):
+        # Relative moves only (absolute ones need a screen-cast stream): to the corner first.
+        if self.position is None:
+            self.session.NotifyPointerMotionRelative(-10000.0, -10000.0)
+            self.position = (0, 0)
+        self.session.NotifyPointerMotionRelative(float(x - self.position[0]),
+                                                 float(y - self.position[1]))
+        self.position = (x, y)
+        time.sleep(0.15)
+
+    def press(self, pressed):
+        self.session.NotifyPointerButton(0x110, pressed)
+
+    def content_origin(self, title):
+        """mutter says nowhere where a window is: the pointer goes over the screen until it
+        enters the window, whose surface then says where the pointer is on it."""
+        surface = poll(lambda: self.trace.surface(title), "a window named " + title)
+        content = self.trace.read()["content"].get(surface, (0, 0, 0, 0))
+        for step in range(0, 1000, 40):
+            for x, y in ((step, step), (step + 60, step), (step, step + 60)):
+                self.move(x, y)
+                pointer = self.trace.read()["pointer"]
+                if pointer and pointer[0] == surface:
+                    return (x - int(pointer[1]) + content[0], y - int(pointer[2]) + content[1])
+        raise Failure("the pointer never reached " + title)
+
+
+def wayland_windows(desk):
+    """Item 3, 5 and 6 of issue 24, on Wayland: windows shown again come forward with the focus,
+    by menu (keys and mouse), key and click; the message box stays in front of the about window;
+    fixed windows say so."""
+    check = Checks()
+    desk.wait_focus(MAIN, "the main window")
+    state = desk.trace.read()
+    main_content = state["content"].get(desk.trace.surface(MAIN))
+    menu = main_content[3] - CLIENT_HEIGHT if main_content else 20
+
+    def back_to_main():
+        desk.click(MAIN, 20, menu + 295)
+        desk.wait_focus(MAIN, "the main window after a click on it")
+
+    desk.menu_keys()
+    desk.wait_focus(ABOUT, "the about window")
+    back_to_main()
+    desk.menu_keys()
+    check(soon(lambda: re.search(ABOUT, desk.focus() or "")),
+          "the about window shown again by the menu's keys did not take the focus")
+    check(soon(lambda: not desk.raises or desk.above(ABOUT, MAIN)),
+          "the about window shown again by the menu's keys stays behind the main window")
+
+    back_to_main()
+    desk.click(MAIN, *MENU_BAR_HELP)
+    time.sleep(0.5)
+    desk.click(MAIN, MENU_ABOUT[0], MENU_ABOUT[1])
+    check(soon(lambda: re.search(ABOUT, desk.focus() or "")),
+          "the about window shown again by a click on the menu did not take the focus")
+
+    # Alt+S in the about window: no tool, so the message box. A click on the about window
+    # leaves the box in front with the keyboard.
+    if not re.search(ABOUT, desk.focus() or ""):
+        desk.menu_keys()
+    desk.key("s", "Alt_L")
+    desk.wait_focus(MESSAGE, "the message box")
+    limits = desk.limits(MESSAGE)
+    check(limits.get("min") and limits.get("min") == limits.get("max"),
+          f"the message box does not say it has a fixed size: {limits}")
+    if isinstance(desk, Sway):
+        desk.click(ABOUT, 10, 200)
+        check(soon(lambda: re.search(MESSAGE, desk.focus() or "")),
+              "a click on the about window took the keyboard from its message box")
+        check(soon(lambda: not desk.raises or desk.above(MESSAGE, ABOUT)),
+              "a click on the about window hid its message box")
+    desk.key("Return")
+    desk.wait_focus(ABOUT, "the about window after the message box")
+    limits = desk.limits(ABOUT)
+    check(limits.get("min") and limits.get("min") == limits.get("max"),
+          f"the about window does not say it has a fixed size: {limits}")
+
+    back_to_main()
+    desk.click(MAIN, Z_BUTTON[0], menu + Z_BUTTON[1])
+    desk.wait_focus(STYLE, "the style window")
+    back_to_main()
+    desk.click(MAIN, Z_BUTTON[0], menu + Z_BUTTON[1])
+    check(soon(lambda: re.search(STYLE, desk.focus() or "")),
+          "the style window shown again by a click on 换背景 did not take the focus")
+    # 换背景 kept the focus in the main window: Space on it shows the style window again.
+    back_to_main()
+    desk.key("space")
+    check(soon(lambda: re.search(STYLE, desk.focus() or "")),
+          "the style window shown again by Space on 换背景 did not take the focus")
+    print(f"  activation requests sent: {desk.trace.read()['requests']}")
+    check.done()
+
+
+def wayland_main(program):
+    """The Wayland half: each compositor that is installed, 77 when none is."""
+    if os.environ.get("QT_QPA_PLATFORM_PLUGIN_PATH") is None and not any(
+            os.path.exists(os.path.join(d, "platforms", "libqwayland-generic.so"))
+            for d in ("/usr/lib/x86_64-linux-gnu/qt6/plugins", "/usr/lib/aarch64-linux-gnu/qt6/plugins")):
+        print("skipped: Qt's Wayland platform plugin (qt6-wayland) is not installed")
+        return SKIPPED
+    compositors = []
+    if shutil.which("sway") and shutil.which("wtype") and shutil.which("swaymsg"):
+        compositors.append(Sway)
+    else:
+        print("sway: not tested, sway or wtype is not installed")
+    try:
+        import dbus  # noqa: F401
+
+        has_dbus = True
+    except ImportError:
+        has_dbus = False
+    if shutil.which("mutter") and shutil.which("dbus-run-session") and has_dbus:
+        compositors.append(Mutter)
+    else:
+        print("mutter: not tested, mutter, dbus-run-session or python3-dbus is missing")
+    wanted = os.environ.get("VELBRIN_COMPOSITORS")
+    if wanted:
+        compositors = [c for c in compositors if c.name in wanted.split()]
+    if not compositors:
+        print("skipped: no headless Wayland compositor (sway, mutter) is installed")
+        return SKIPPED
+    failed = False
+    for kind in compositors:
+        with tempfile.TemporaryDirectory() as work:
+            try:
+                with kind(program, work) as desk:
+                    print(f"{kind.name}: wayland_windows")
+                    wayland_windows(desk)
+                print(f"{kind.name}: all checks hold")
+            except Failure as failure:
+                failed = True
+                print(f"{kind.name}: FAILED: {failure}")
+                for log in sorted(os.listdir(work)):
+                    if log.endswith(".log") and log != "velbrin.log":
+                        with open(os.path.join(work, log), errors="replace") as text:
+                            tail = text.read()[-1500:]
+                        if tail.strip():
+                            print(f"--- {log}\n{tail}")
+                if os.environ.get("VELBRIN_KEEP_TRACE") and os.path.exists(
+                        os.path.join(work, "velbrin.log")):
+                    shutil.copy(os.path.join(work, "velbrin.log"), os.environ["VELBRIN_KEEP_TRACE"])
+    return 1 if failed else 0
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--wayland":
+        return wayland_main(os.path.abspath(sys.argv[2]))
     if len(sys.argv) != 2:
         print(__doc__)
         return 2
