@@ -13,7 +13,19 @@ Checks, under each window manager:
 And once more with GNOME's dark style and its font, Cantarell 11, as Qt's gtk3 platform theme
 passes them on (where it is installed): the labels and boxes still read at 4.5:1 or more.
 
-usage: run.py PATH_TO_VELBRIN
+With --wayland, the same program on headless Wayland compositors (sway and mutter, each that is
+installed), driven by real input: sway through the virtual keyboard (wtype) and virtual pointer
+protocols, mutter through its remote-desktop D-Bus interface. Focus and stacking come from sway
+(get_tree); plain mutter has no window list, so there they come from velbrin's own Wayland
+traffic (WAYLAND_DEBUG=client: which surface the keyboard entered). Checks:
+- the about window and the style window, open behind the main window, come forward with the
+  keyboard when shown again by the menu's keys, by a click on the menu, by a click on 换背景 and by
+  Space on it (xdg-activation);
+- a click on the about window while its message box is open leaves the keyboard in the box, and
+  the box in front where the compositor raises activated windows (sway 1.8 and later);
+- the about window and the message box say their size is fixed (minimum = maximum).
+
+usage: run.py [--wayland] PATH_TO_VELBRIN
 Exits 0 when all hold, 1 on a failure, 77 (skipped) when the tools are not installed.
 """
 
