@@ -441,7 +441,8 @@ KEYSYMS = {"Alt_L": 0xFFE9, "Right": 0xFF53, "Down": 0xFF54, "Return": 0xFF0D, "
            "space": 0x20, "s": 0x73, "Shift_L": 0xFFE1}
 MENU_BAR_HELP = (60, 10)  # 帮助 in the menu bar, in the main window's content
 MENU_ABOUT = (74, 31)  # 关于 in its menu, which opens at (44, 20), 22 pixels an entry
-TRACE = re.compile(r"^\[\s*[\d.]+\]\s+(->\s+)?(\w+)@(\d+)\.(\w+)\((.*)\)$")
+# libwayland 1.21: "[time]  -> wl_surface@3.commit()"; 1.23: "[time] {Default Queue}  -> wl_surface#3..."
+TRACE = re.compile(r"^\[\s*[\d.]+\]\s+(?:\{[^}]*\}\s+)?(->\s+)?(\w+)[@#](\d+)\.(\w+)\((.*)\)$")
 
 
 class Trace:
@@ -462,7 +463,7 @@ class Trace:
                     continue
                 sent, interface, number, message, args = match.groups()
                 ident = f"{interface}@{number}"
-                ids = re.findall(r"(?:new id )?(\w+@\d+)", args)
+                ids = [i.replace("#", "@") for i in re.findall(r"(?:new id )?(\w+[@#]\d+)", args)]
                 if sent and message == "get_xdg_surface":
                     state["xdg"][ids[0]] = ids[1]
                 elif sent and message == "get_toplevel":
