@@ -575,6 +575,7 @@ class WaylandDesktop:
         self.runtime = tempfile.mkdtemp(dir=work)
         self.log = os.path.join(work, "velbrin.log")
         self.trace = Trace(self.log)
+        self.origins = {}
 
     def __enter__(self):
         try:
@@ -624,6 +625,24 @@ class WaylandDesktop:
 
     def wait_focus(self, title, what):
         poll(lambda: re.search(title, self.focus() or ""), what + " to have the keyboard")
+
+    def content_origin(self, title):
+        """Where the compositor says nowhere where a window is (mutter, KWin): the pointer goes
+        over the screen until it enters the window, whose surface then says where the pointer
+        is on it."""
+        surface = poll(lambda: self.trace.surface(title), "a window named " + title)
+        if surface in self.origins:
+            return self.origins[surface]
+        content = self.trace.read()["content"].get(surface, (0, 0, 0, 0))
+        for step in range(0, 1000, 40):
+            for x, y in ((step, step), (step + 60, step), (step, step + 60)):
+                self.move(x, y)
+                pointer = self.trace.read()["pointer"]
+                if pointer and pointer[0] == surface:
+                    self.origins[surface] = (x - int(pointer[1]) + content[0],
+                                             y - int(pointer[2]) + content[1])
+                    return self.origins[surface]
+        raise Failure("the pointer never reached " + title)
 
     def limits(self, title):
         state = self.trace.read()
@@ -758,7 +777,6 @@ class Mutter(WaylandDesktop):
         self.dbus = dbus
         self.key("Shift_L")  # the first key of a session is lost
         self.position = None
-        self.origins = {}
 
     def focus(self):
         return self.trace.focus()
@@ -788,22 +806,57 @@ class Mutter(WaylandDesktop):
     def press(self, pressed):
         self.session.NotifyPointerButton(0x110, pressed)
 
-    def content_origin(self, title):
-        """mutter says nowhere where a window is: the pointer goes over the screen until it
-        enters the window, whose surface then says where the pointer is on it."""
-        surface = poll(lambda: self.trace.surface(title), "a window named " + title)
-        if surface in self.origins:
-            return self.origins[surface]
-        content = self.trace.read()["content"].get(surface, (0, 0, 0, 0))
-        for step in range(0, 1000, 40):
-            for x, y in ((step, step), (step + 60, step), (step, step + 60)):
-                self.move(x, y)
-                pointer = self.trace.read()["pointer"]
-                if pointer and pointer[0] == surface:
-                    self.origins[surface] = (x - int(pointer[1]) + content[0],
-                                             y - int(pointer[2]) + content[1])
-                    return self.origins[surface]
-        raise Failure("the pointer never reached " + title)
+class KWin(WaylandDesktop):
+    """KWin 6 drawn into an X display (Xvfb), which gives it its input (xdotool)."""
+
+    name = "kwin"
+    raises = False
+    clicks_any_window = False
+
+    def start_compositor(self):
+        os.chmod(self.runtime, 0o700)
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0",
+             "%dx%dx24" % WAYLAND_SIZE, "-nolisten", "tcp"],
+            pass_fds=(write,), start_new_session=True,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(xvfb)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.runtime,
+                        XDG_CONFIG_HOME=self.runtime, DISPLAY=":" + number,
+                        XDG_CURRENT_DESKTOP="KDE", WAYLAND_DISPLAY="wayland-velbrin")
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        kwin = self.start(["dbus-run-session", "--", "kwin_wayland", "--x11-display",
+                           ":" + number, "--width", str(WAYLAND_SIZE[0]), "--height",
+                           str(WAYLAND_SIZE[1]), "--socket", "wayland-velbrin",
+                           "--no-lockscreen"], self.env, "kwin")
+        self.processes.append(kwin)
+        self.wait_socket(kwin, "wayland-velbrin")
+
+    def focus(self):
+        return self.trace.focus()
+
+    def above(self, upper, lower):
+        return True
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True)
+
+    def key(self, name, modifier=None):
+        self.xdotool("key", ("alt+" if modifier == "Alt_L" else "") + name)
+        time.sleep(0.25)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", str(x), str(y))
+        time.sleep(0.15)
+
+    def press(self, pressed):
+        self.xdotool("mousedown" if pressed else "mouseup", "1")
 
 
 def wayland_steps(desk):
@@ -895,11 +948,20 @@ def wayland_main(program):
         compositors.append(Mutter)
     else:
         print("mutter: not tested, mutter, dbus-run-session or python3-dbus is missing")
+    version = ""
+    if shutil.which("kwin_wayland") and shutil.which("Xvfb") and shutil.which("xdotool"):
+        version = subprocess.run(["kwin_wayland", "--version"], capture_output=True,
+                                 text=True).stdout
+    # KWin 5 (Debian 12) does not run headless here.
+    if re.search(r"kwin [6-9]", version):
+        compositors.append(KWin)
+    else:
+        print("kwin: not tested, KWin 6, Xvfb or xdotool is not installed")
     wanted = os.environ.get("VELBRIN_COMPOSITORS")
     if wanted:
         compositors = [c for c in compositors if c.name in wanted.split()]
     if not compositors:
-        print("skipped: no headless Wayland compositor (sway, mutter) is installed")
+        print("skipped: no headless Wayland compositor (sway, mutter, KWin 6) is installed")
         return SKIPPED
     failed = False
     for kind in compositors:
