@@ -147,8 +147,9 @@ private:
     wl_seat* m_seat = nullptr;
     wl_keyboard* m_keyboard = nullptr;
     xdg_activation_v1* m_activation = nullptr;
-    // A surface of Qt's; the compositor sends leave before the focus goes anywhere else, and a
-    // surface destroyed with the focus leaves it first in Qt's own order of requests.
+    // A surface of Qt's, used only right after a round trip while a window of Qt's has the
+    // focus: by then the compositor has said where the focus went after any surface Qt destroyed
+    // (a menu's), since it handles Qt's requests in order.
     wl_surface* m_focus = nullptr;
     std::uint32_t m_focusSerial = 0;
 };

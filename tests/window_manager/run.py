@@ -623,6 +623,9 @@ class WaylandDesktop:
         self.press(False)
         time.sleep(0.2)
 
+    def focus(self):
+        return self.trace.focus()
+
     def wait_focus(self, title, what):
         poll(lambda: re.search(title, self.focus() or ""), what + " to have the keyboard")
 
@@ -778,12 +781,6 @@ class Mutter(WaylandDesktop):
         self.key("Shift_L")  # the first key of a session is lost
         self.position = None
 
-    def focus(self):
-        return self.trace.focus()
-
-    def above(self, upper, lower):
-        return True
-
     def key(self, name, modifier=None):
         codes = [KEYSYMS[k] for k in ([modifier] if modifier else []) + [name]]
         for code in codes:
@@ -837,12 +834,6 @@ class KWin(WaylandDesktop):
                            "--no-lockscreen"], self.env, "kwin")
         self.processes.append(kwin)
         self.wait_socket(kwin, "wayland-velbrin")
-
-    def focus(self):
-        return self.trace.focus()
-
-    def above(self, upper, lower):
-        return True
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True, capture_output=True)
