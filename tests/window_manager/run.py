@@ -13,11 +13,12 @@ Checks, under each window manager:
 And once more with GNOME's dark style and its font, Cantarell 11, as Qt's gtk3 platform theme
 passes them on (where it is installed): the labels and boxes still read at 4.5:1 or more.
 
-With --wayland, the same program on headless Wayland compositors (sway and mutter, each that is
-installed), driven by real input: sway through the virtual keyboard (wtype) and virtual pointer
-protocols, mutter through its remote-desktop D-Bus interface. Focus and stacking come from sway
-(get_tree); plain mutter has no window list, so there they come from velbrin's own Wayland
-traffic (WAYLAND_DEBUG=client: which surface the keyboard entered). Checks:
+With --wayland, the same program on headless Wayland compositors (sway, mutter and KWin 6, each
+that is installed), driven by real input: sway through the virtual keyboard (wtype) and virtual
+pointer protocols, mutter through its remote-desktop D-Bus interface, KWin drawn into Xvfb through
+xdotool. Focus and stacking come from sway (get_tree); plain mutter and KWin say nothing of their
+windows here, so there focus comes from velbrin's own Wayland traffic (WAYLAND_DEBUG=client: which
+surface the keyboard entered). Checks:
 - the about window and the style window, open behind the main window, come forward with the
   keyboard when shown again by the menu's keys, by a click on the menu, by a click on 换背景 and by
   Space on it (xdg-activation);
