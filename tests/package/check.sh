@@ -34,27 +34,22 @@ trap 'exit 1' HUP INT TERM
 dpkg-deb -x "$deb" "$tree" || exit 1
 share=$tree/usr/share
 
-# A virtual X display of its own: a number another test holds would put the window on that server.
-# Sets xvfb and display.
+# A virtual X display of its own. Xvfb picks the number (-displayfd): one whose lock file and
+# sockets are all free, the abstract one included, which a system that shares the host's network
+# shares with every X server of the host; a number taken only there would put the window on that
+# server. Sets xvfb and display.
 start_display() {
-    for _ in 1 2 3 4 5; do
-        number=$((400 + RANDOM % 200))
-        [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb=$!
-        # Ready when it answers: its socket file can be there a moment before.
-        for _ in $(seq 100); do
-            xdpyinfo -display ":$number" >/dev/null 2>&1 && break
-            kill -0 "$xvfb" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$number" >/dev/null 2>&1 && break
-        kill "$xvfb" 2>/dev/null
-        wait "$xvfb" 2>/dev/null
-        xvfb=
+    local file=$tree/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+    xvfb=$!
+    # It writes the number once it takes connections.
+    for _ in $(seq 100); do
+        [ -s "$file" ] && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
     done
-    [ -n "$xvfb" ] || { echo "FAIL: no virtual X display could be started" >&2; exit 1; }
-    display=:$number
+    [ -s "$file" ] || { echo "FAIL: no virtual X display could be started" >&2; exit 1; }
+    display=:$(cat "$file")
 }
 
 # The program started as $app shows its main window within 15 s, with its title. Sets window.
