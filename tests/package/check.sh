@@ -8,7 +8,8 @@
 #                                      its Chinese captions
 #   check.sh clean-install DEB SOURCE_DIR CODENAME
 #                                      the same, installed with apt into a fresh minimal Debian
-#                                      of release CODENAME (scripts/debian-root, as root)
+#                                      of release CODENAME (scripts/debian-root, as root or
+#                                      with sudo)
 set -uo pipefail
 mode=$1 deb=$2
 
@@ -205,11 +206,12 @@ start)
     ;;
 
 clean-install)
-    [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
     need Xvfb xdpyinfo xdotool import convert identify
-    source_dir=$3 codename=$4
+    source_dir=$(cd "$3" && pwd -P) codename=$4
+    source "$source_dir/scripts/common.sh"
+    velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
     # Beside the package, in the build tree: the .deb under the name apt expects, and the install's log.
-    here=$(cd "$(dirname "$deb")" && pwd)/clean-install-$codename
+    here=$(cd "$(dirname "$deb")" && pwd -P)/clean-install-$codename
     rm -rf "$here" && mkdir -p "$here" || exit 1
     file=$(dpkg-deb -f "$deb" Package)_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb
     cp "$deb" "$here/$file"
@@ -217,7 +219,7 @@ clean-install)
     # As a user would install it: by apt from a file, without the recommended packages. The system
     # shares the host's network, so X's abstract socket reaches the display; it and all it started
     # end when the script it runs is killed.
-    "$source_dir/scripts/debian-root" --scratch --bind "$here" "$codename" -- sh -c '
+    "${velbrin_debian_root[@]}" --scratch --bind "$here" "$codename" -- sh -c '
         apt-get update -q >"$1/install.log" 2>&1 &&
             apt-get install -y -q --no-install-recommends "$1/$2" >>"$1/install.log" 2>&1 ||
             { tail -n 20 "$1/install.log"; exit 1; }
