@@ -155,6 +155,13 @@ check "the mirror lists and keyrings the entries name go along" \
 /srv/k.gpg
 /usr/share/keyrings/debian-archive-keyring.gpg'
 
+# APT's proxies (also per host) go along to the systems; options of this machine's own use do not.
+printf '%s\n' 'Acquire::http::Proxy "http://proxy.invalid:3128";' 'Acquire::Retries "7";' \
+    'Acquire::http::Proxy::deb.debian.org "DIRECT";' 'Acquire::https::Proxy "http://proxy.invalid:3129";' >"$work/apt.conf"
+options=$(APT_CONFIG=$work/apt.conf velbrin_apt_options)
+check "proxies go along" test "$(grep -c Proxy <<<"$options")" = 3
+check "other options stay" eval '! grep -q Retries <<<"$options"'
+
 # A clone reached through a symbolic link knows itself by its real path, the one bound into systems.
 ln -s "$(cd "$(dirname "$0")/../.." && pwd -P)" "$work/link to clone"
 check "the clone's folder is its real path" test "$(bash -c 'source "$1/scripts/common.sh" && echo "$VELBRIN_ROOT"' \
