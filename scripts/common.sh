@@ -1,6 +1,8 @@
 # Shared by the scripts in this folder: source it, do not run it.
 
-VELBRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The clone's real path: a clone reached through a symbolic link is bound into the minimal systems
+# (scripts/debian-root) at its real path, where the link does not exist.
+VELBRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
 
 # The packages of the named sets of scripts/debian-packages.txt ("run", "test", "windows").
 velbrin_package_set() { # set...
@@ -12,8 +14,13 @@ velbrin_package_set() { # set...
 
 # Installs the packages of the named sets that are not installed yet.
 velbrin_install_packages() { # set...
+    # shellcheck disable=SC2046 # the list is words
+    velbrin_install_debs $(velbrin_package_set "$@")
+}
+# Installs those of the named packages that are not installed yet.
+velbrin_install_debs() { # package...
     local package missing=()
-    for package in $(velbrin_package_set "$@"); do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
             missing+=("$package")
         fi
@@ -59,10 +66,57 @@ velbrin_host_qt_version() {
         apt-cache policy qt6-base-dev-tools | sed -n 's/^ *Candidate: *//p'
 }
 
+# The minimal Debian systems of scripts/debian-root, and how this user reaches it: sets
+# velbrin_debian_root to the command (through sudo when not root); when it cannot be reached here,
+# fails and says why in velbrin_no_debian_root. sudo must not ask: the scripts call it from jobs
+# without a terminal.
+VELBRIN_DEBIAN_CACHE=/var/cache/velbrin/debian
+velbrin_debian_root=() velbrin_no_debian_root=
+velbrin_reach_debian_root() {
+    velbrin_debian_root=("$VELBRIN_ROOT/scripts/debian-root")
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            velbrin_no_debian_root="a minimal Debian system needs root, and sudo is not installed"
+            return 1
+        fi
+        if ! setsid -w sudo -n true </dev/null >/dev/null 2>&1; then
+            velbrin_no_debian_root="a minimal Debian system needs root: sudo asks for a password,"
+            velbrin_no_debian_root+=" and the scripts call it without a terminal (run as root, or"
+            velbrin_no_debian_root+=" give this user a NOPASSWD rule in /etc/sudoers.d)"
+            return 1
+        fi
+        velbrin_debian_root=(sudo -n "${velbrin_debian_root[@]}")
+    fi
+    velbrin_no_debian_root=$("${velbrin_debian_root[@]}" --check 2>&1) && return 0
+    velbrin_no_debian_root=${velbrin_no_debian_root#velbrin: }
+    return 1
+}
+
+# Makes a folder that root may enter as a system (or checks it): it and every folder above it must
+# belong to root and be writable by nobody else, or another user could change what root runs.
+velbrin_root_only_folder() { # folder
+    local path owner mode
+    # Readable by all: users read a system's package versions (scripts/build-qt-windows --print).
+    (umask 022 && mkdir -p "$1") || return 1
+    for path in "$1" "$(realpath "$1")"; do
+        while :; do
+            read -r owner mode < <(stat -L -c '%u %a' "$path")
+            if [ "$owner" != 0 ] || [ $((8#$mode & 8#022)) -ne 0 ]; then
+                echo "velbrin: $path (owner $owner, mode $mode) is not root's alone; a system that" \
+                    "root enters must not be where another user can write" >&2
+                return 1
+            fi
+            [ "$path" != / ] || break
+            path=$(dirname "$path")
+        done
+    done
+}
+
 # The folder of the Qt for Windows: VELBRIN_QT_WINDOWS, or the cache's folder for the qt6-base of
-# the Windows half's system (asked there when this is another system).
+# the Windows half's system, read from its package database (no root needed). Fails when that
+# system is not made yet: scripts/build-qt-windows makes it.
 velbrin_windows_qt_dir() {
-    local version root=("$VELBRIN_ROOT/scripts/debian-root" "$VELBRIN_WINDOWS_CODENAME" run test windows --)
+    local version system
     if [ -n "${VELBRIN_QT_WINDOWS:-}" ]; then
         echo "$VELBRIN_QT_WINDOWS"
         return
@@ -70,16 +124,20 @@ velbrin_windows_qt_dir() {
     if velbrin_on_windows_system; then
         version=$(velbrin_host_qt_version)
     else
-        [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
-        version=$("${root[@]}" dpkg-query -W -f='${Version}' qt6-base-dev-tools) || return 1
+        system=$("$VELBRIN_ROOT/scripts/debian-root" --print "$VELBRIN_WINDOWS_CODENAME" run test windows)
+        version=$(dpkg-query --admindir="$system/var/lib/dpkg" -W -f='${Version}' qt6-base-dev-tools 2>/dev/null) || {
+            echo "velbrin: there is no Debian $VELBRIN_WINDOWS_CODENAME system for the Windows half yet" \
+                "($system): scripts/build-qt-windows makes it" >&2
+            return 1
+        }
     fi
     velbrin_qt_windows_dir "$version"
 }
 
 # Runs a command of the Windows half where it is built: here, or as the caller in the minimal
-# system. There it sees the clone, Qt's folder (VELBRIN_QT_WINDOWS, also passed in) and each
-# folder of --bind at their own paths, and starts in the clone; --no-network keeps its X displays
-# apart from the host's. The environment in there is a clean one.
+# system, whose changes are thrown away. There it sees the clone, Qt's folder (VELBRIN_QT_WINDOWS,
+# also passed in) and each folder of --bind at their real paths, and starts in the clone;
+# --no-network keeps its X displays apart from the host's. The environment in there is a clean one.
 velbrin_windows_run() { # [--bind DIR]... [--no-network] -- COMMAND [ARG]...
     local options=()
     while [ "$1" != -- ]; do
@@ -93,11 +151,12 @@ velbrin_windows_run() { # [--bind DIR]... [--no-network] -- COMMAND [ARG]...
     fi
     local qt=${VELBRIN_QT_WINDOWS:?}
     mkdir -p "$qt"
-    local root=("$VELBRIN_ROOT/scripts/debian-root" "${options[@]}" --bind "$VELBRIN_ROOT" --bind "$qt"
-        "$VELBRIN_WINDOWS_CODENAME" run test windows --)
-    [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+    qt=$(realpath "$qt")
+    velbrin_reach_debian_root || { echo "velbrin: $velbrin_no_debian_root" >&2; return 1; }
     # As root in there: the locale of Wine's Chinese code page; then the command, as the caller.
-    "${root[@]}" bash -c 'cd "$1" && source scripts/common.sh && velbrin_ensure_locale zh_CN UTF-8 &&
+    "${velbrin_debian_root[@]}" "${options[@]}" --scratch --bind "$VELBRIN_ROOT" --bind "$qt" \
+        "$VELBRIN_WINDOWS_CODENAME" run test windows -- \
+        bash -c 'cd "$1" && source scripts/common.sh && velbrin_ensure_locale zh_CN UTF-8 &&
         shift && exec setpriv --reuid="$1" --regid="$2" --clear-groups env HOME="$3" \
             VELBRIN_QT_WINDOWS="$4" VELBRIN_JOBS="$5" "${@:6}"' velbrin-windows "$VELBRIN_ROOT" \
         "$(id -u)" "$(id -g)" "$([ "$(id -u)" -eq 0 ] && echo /root || echo /tmp)" "$qt" \
@@ -137,6 +196,71 @@ velbrin_deb_src_deb822() { # folder
 velbrin_deb_src_one_line() { # folder
     cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
         sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' || true
+}
+
+# This machine's APT entries for its own release, as entries of another one, for mmdebstrap: the
+# suites HOST, HOST-updates and HOST-security become CODENAME's, with the same URIs (mirror lists
+# and local mirrors too), components and options; other entries (other releases, other vendors)
+# are left out. With "deb-src", source entries come beside them.
+velbrin_apt_deb822() { # folder host codename [deb-src]
+    local file types=deb
+    [ "${4:-}" != deb-src ] || types='deb deb-src'
+    for file in "$1"/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk -v host="$2" -v codename="$3" -v types="$types" '
+            BEGIN { RS = ""; ORS = "\n\n" }
+            {
+                n = split($0, lines, "\n"); out = ""; suites = ""; deb = 0; off = 0
+                for (i = 1; i <= n; i++) {
+                    line = lines[i]
+                    if (tolower(line) ~ /^types:/) {
+                        deb = line ~ /[ \t]deb([ \t]|$)/
+                        line = "Types: " types
+                    } else if (tolower(line) ~ /^enabled:[ \t]*no/) {
+                        off = 1
+                    } else if (tolower(line) ~ /^suites:/) {
+                        m = split(substr(line, 8), words, /[ \t]+/)
+                        for (j = 1; j <= m; j++)
+                            if (words[j] == host || words[j] == host "-updates" || words[j] == host "-security")
+                                suites = suites " " codename substr(words[j], length(host) + 1)
+                        line = "Suites:" suites
+                    }
+                    out = out (i > 1 ? "\n" : "") line
+                }
+                if (deb && !off && suites != "") print out
+            }' "$file"
+    done
+}
+velbrin_apt_one_line() { # folder host codename [deb-src]
+    cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
+        awk -v host="$2" -v codename="$3" -v src="${4:-}" '
+            { sub(/^[ \t]+/, ""); sub(/[ \t]+#.*/, "") }
+            $1 != "deb" { next }
+            {
+                rest = substr($0, 4); sub(/^[ \t]+/, "", rest); options = ""
+                if (rest ~ /^\[/) {
+                    options = substr(rest, 1, index(rest, "]")) " "
+                    rest = substr(rest, index(rest, "]") + 1); sub(/^[ \t]+/, "", rest)
+                }
+                split(rest, words, /[ \t]+/)
+                suite = words[2]
+                if (suite != host && suite != host "-updates" && suite != host "-security") next
+                sub(/^[^ \t]+[ \t]+[^ \t]+/, "", rest)
+                entry = options words[1] " " codename substr(suite, length(host) + 1) rest
+                print "deb " entry
+                if (src == "deb-src") print "deb-src " entry
+            }'
+}
+# The files on this machine that entries name and a system needs too: mirror lists
+# (mirror+file:) and keyrings (Signed-By, signed-by=).
+velbrin_apt_files() { # sources file...
+    grep -ohiE '(mirror\+file:(//)?|signed-by[=:][[:space:]]*)/[^][:space:],]+' "$@" 2>/dev/null |
+        sed -E 's,^(mirror\+file:(//)?|[^/]*),,' | sort -u
+}
+# This machine's APT options that a system needs to reach the same archive: proxies (per scheme
+# and per host) and the checks of the Release files' dates (off for a snapshot mirror).
+velbrin_apt_options() {
+    apt-config dump | grep -E '^Acquire::([a-z+]+::Proxy(-Auto-Detect|::[^ ]+)?|Check-Valid-Until|Check-Date) ' || true
 }
 
 # Empties a folder, or makes it: it may be a mount point (Qt's folder in the minimal system).

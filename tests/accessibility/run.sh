@@ -13,11 +13,12 @@ done
 
 export XDG_RUNTIME_DIR=$(mktemp -d)
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
-display=:$((200 + RANDOM % 200))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a number whose lock file and sockets, the abstract one included, are all free, and
+# writes it once it takes connections.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$XDG_RUNTIME_DIR/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$XDG_RUNTIME_DIR/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$XDG_RUNTIME_DIR/display")
 
 dbus-run-session -- bash -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &

@@ -8,7 +8,8 @@
 #                                      its Chinese captions
 #   check.sh clean-install DEB SOURCE_DIR CODENAME
 #                                      the same, installed with apt into a fresh minimal Debian
-#                                      of release CODENAME (scripts/debian-root, as root)
+#                                      of release CODENAME (scripts/debian-root, as root or
+#                                      with sudo)
 set -uo pipefail
 mode=$1 deb=$2
 
@@ -34,27 +35,22 @@ trap 'exit 1' HUP INT TERM
 dpkg-deb -x "$deb" "$tree" || exit 1
 share=$tree/usr/share
 
-# A virtual X display of its own: a number another test holds would put the window on that server.
-# Sets xvfb and display.
+# A virtual X display of its own. Xvfb picks the number (-displayfd): one whose lock file and
+# sockets are all free, the abstract one included, which a system that shares the host's network
+# shares with every X server of the host; a number taken only there would put the window on that
+# server. Sets xvfb and display.
 start_display() {
-    for _ in 1 2 3 4 5; do
-        number=$((400 + RANDOM % 200))
-        [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb=$!
-        # Ready when it answers: its socket file can be there a moment before.
-        for _ in $(seq 100); do
-            xdpyinfo -display ":$number" >/dev/null 2>&1 && break
-            kill -0 "$xvfb" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -0 "$xvfb" 2>/dev/null && xdpyinfo -display ":$number" >/dev/null 2>&1 && break
-        kill "$xvfb" 2>/dev/null
-        wait "$xvfb" 2>/dev/null
-        xvfb=
+    local file=$tree/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+    xvfb=$!
+    # It writes the number once it takes connections.
+    for _ in $(seq 100); do
+        [ -s "$file" ] && break
+        kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
     done
-    [ -n "$xvfb" ] || { echo "FAIL: no virtual X display could be started" >&2; exit 1; }
-    display=:$number
+    [ -s "$file" ] || { echo "FAIL: no virtual X display could be started" >&2; exit 1; }
+    display=:$(cat "$file")
 }
 
 # The program started as $app shows its main window within 15 s, with its title. Sets window.
@@ -210,11 +206,12 @@ start)
     ;;
 
 clean-install)
-    [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
     need Xvfb xdpyinfo xdotool import convert identify
-    source_dir=$3 codename=$4
+    source_dir=$(cd "$3" && pwd -P) codename=$4
+    source "$source_dir/scripts/common.sh"
+    velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
     # Beside the package, in the build tree: the .deb under the name apt expects, and the install's log.
-    here=$(cd "$(dirname "$deb")" && pwd)/clean-install-$codename
+    here=$(cd "$(dirname "$deb")" && pwd -P)/clean-install-$codename
     rm -rf "$here" && mkdir -p "$here" || exit 1
     file=$(dpkg-deb -f "$deb" Package)_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb
     cp "$deb" "$here/$file"
@@ -222,7 +219,7 @@ clean-install)
     # As a user would install it: by apt from a file, without the recommended packages. The system
     # shares the host's network, so X's abstract socket reaches the display; it and all it started
     # end when the script it runs is killed.
-    "$source_dir/scripts/debian-root" --scratch --bind "$here" "$codename" -- sh -c '
+    "${velbrin_debian_root[@]}" --scratch --bind "$here" "$codename" -- sh -c '
         apt-get update -q >"$1/install.log" 2>&1 &&
             apt-get install -y -q --no-install-recommends "$1/$2" >>"$1/install.log" 2>&1 ||
             { tail -n 20 "$1/install.log"; exit 1; }

@@ -2,7 +2,8 @@
 # Two releases of one commit, made by scripts/release in two clones one after the other, must be the
 # same to the byte, and each folder's SHA256SUMS must check. Between the two differs all that must
 # not matter: the folder, the time zone, the locale, the umask, TMPDIR, the folder of Qt for Windows
-# (a copy) and the environment the packers, CMake and the compilers read. Takes two whole release
+# (a copy), the environment the packers, CMake and the compilers read, an exported shell function
+# in place of a packer, and the clone's own git attributes. Takes two whole release
 # builds (about ten minutes); as root, to make the second locale when it is missing.
 #   reproducible.sh SOURCE_DIR WORK_DIR
 # Releases the commit checked out in SOURCE_DIR; uncommitted changes there are not part of it.
@@ -21,12 +22,15 @@ release() { # clone folder, then the environment of the run
     shift
     git clone -q "$source_dir" "$clone"
     git -C "$clone" checkout -q --detach "$commit"
+    [ -z "${ATTRIBUTES:-}" ] ||
+        echo "$ATTRIBUTES" >"$(git -C "$clone" rev-parse --path-format=absolute --git-path info/attributes)"
     (cd "$clone" && env "$@" bash -c 'umask "$UMASK" && scripts/release release')
 }
 release "$work/one/velbrin" UMASK=022 TZ=UTC LC_ALL=C.UTF-8 TMPDIR="$work/tmp"
 # Qt's installs are relocatable: the second release takes a copy at another path.
 cp -a "$(bash "$source_dir/scripts/build-qt-windows" --print)" "$work/Qt for Windows"
-release "$work/two/a longer folder/v" UMASK=077 TZ=Asia/Shanghai LC_ALL=zh_CN.GB18030 \
+ATTRIBUTES=$'*.md eol=crlf\nstats/* export-ignore' release "$work/two/a longer folder/v" \
+    'BASH_FUNC_xz%%=() { /usr/bin/xz -0 "$@"; }' UMASK=077 TZ=Asia/Shanghai LC_ALL=zh_CN.GB18030 \
     TMPDIR="$work/temporary files" VELBRIN_QT_WINDOWS="$work/Qt for Windows" \
     XZ_OPT=--check=sha256 XZ_DEFAULTS=-e GZIP=--rsyncable ZIPOPT=-9 ZIP=-1 SOURCE_DATE_EPOCH=1 \
     FAKETIME_START_AFTER_SECONDS=100 CXXFLAGS=-fno-inline LDFLAGS=-Wl,--build-id=none

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What scripts/build-qt-windows decides before it builds: the deb-src entries it adds when an APT
 # configuration has none (over configuration folders of the test's making), and the cache folder
-# for a Debian version. Prints one line per check; fails on any failure.
+# for a Debian version; and what scripts/debian-root takes of this machine's APT configuration for
+# another release, and where it agrees to keep its systems. Prints one line per check; fails on
+# any failure.
 set -u
 source "$(dirname "$0")/../../scripts/common.sh"
 work=$(mktemp -d)
@@ -102,6 +104,74 @@ check "without XDG_CACHE_HOME the folder is in ~/.cache" \
     test "$(XDG_CACHE_HOME='' HOME=/h velbrin_qt_windows_dir 6.4.2+dfsg-10)" = /h/.cache/velbrin/qt-6.4.2-mingw-static
 check "VELBRIN_QT_WINDOWS names another folder" \
     test "$(VELBRIN_QT_WINDOWS=/elsewhere velbrin_qt_windows_dir 6.4.2+dfsg-10)" = /elsewhere
+
+# The entries of a cloud image (a mirror list), a local mirror in one-line form with options, and
+# entries that are not Debian's or not of this release, seen from bookworm for trixie.
+cloud=$(folder cloud sources.list.d/debian.sources 'Types: deb
+URIs: mirror+file:///etc/apt/mirrors/debian.list
+Suites: bookworm bookworm-updates bookworm-backports
+Components: main
+
+Types: deb
+URIs: mirror+file:///etc/apt/mirrors/debian-security.list
+Suites: bookworm-security
+Components: main
+
+Types: deb
+Enabled: no
+URIs: http://off.invalid/debian
+Suites: bookworm
+Components: main
+' sources.list.d/vendor.sources 'Types: deb
+URIs: https://vendor.invalid/apt
+Suites: nodistro
+Components: main
+Signed-By: /usr/share/keyrings/vendor.gpg
+' sources.list 'deb [ arch=amd64 signed-by=/srv/k.gpg ] file:/srv/mirror bookworm main contrib # local
+deb http://archive.invalid/debian bookworm-backports main
+deb-src http://archive.invalid/debian bookworm main
+deb https://cloud.invalid/apt cloud-sdk-bookworm main
+')
+check "deb822: this release's suites renamed, URIs and components kept, the rest left out" \
+    test "$(velbrin_apt_deb822 "$cloud" bookworm trixie)" = 'Types: deb
+URIs: mirror+file:///etc/apt/mirrors/debian.list
+Suites: trixie trixie-updates
+Components: main
+
+Types: deb
+URIs: mirror+file:///etc/apt/mirrors/debian-security.list
+Suites: trixie-security
+Components: main'
+check "deb822 with deb-src: both types in each stanza" \
+    test "$(velbrin_apt_deb822 "$cloud" bookworm trixie deb-src | grep -c '^Types: deb deb-src$')" = 2
+check "one-line: options kept, only this release's entries" \
+    test "$(velbrin_apt_one_line "$cloud" bookworm trixie deb-src)" = 'deb [ arch=amd64 signed-by=/srv/k.gpg ] file:/srv/mirror trixie main contrib
+deb-src [ arch=amd64 signed-by=/srv/k.gpg ] file:/srv/mirror trixie main contrib'
+velbrin_apt_deb822 "$cloud" bookworm trixie >"$work/out.sources"
+velbrin_apt_one_line "$cloud" bookworm trixie >"$work/out.list"
+check "the mirror lists and keyrings the entries name go along" \
+    test "$(velbrin_apt_files "$work/out.sources" "$work/out.list" "$debian/sources.list.d/debian.sources")" = '/etc/apt/mirrors/debian-security.list
+/etc/apt/mirrors/debian.list
+/srv/k.gpg
+/usr/share/keyrings/debian-archive-keyring.gpg'
+
+# APT's proxies (also per host) go along to the systems; options of this machine's own use do not.
+printf '%s\n' 'Acquire::http::Proxy "http://proxy.invalid:3128";' 'Acquire::Retries "7";' \
+    'Acquire::http::Proxy::deb.debian.org "DIRECT";' 'Acquire::https::Proxy "http://proxy.invalid:3129";' >"$work/apt.conf"
+options=$(APT_CONFIG=$work/apt.conf velbrin_apt_options)
+check "proxies go along" test "$(grep -c Proxy <<<"$options")" = 3
+check "other options stay" eval '! grep -q Retries <<<"$options"'
+
+# A clone reached through a symbolic link knows itself by its real path, the one bound into systems.
+ln -s "$(cd "$(dirname "$0")/../.." && pwd -P)" "$work/link to clone"
+check "the clone's folder is its real path" test "$(bash -c 'source "$1/scripts/common.sh" && echo "$VELBRIN_ROOT"' \
+    - "$work/link to clone")" = "$VELBRIN_ROOT"
+
+# Only folders that root alone can write, all the way up, may hold systems that root enters.
+for row in "/usr/share|ok" "$work/systems|refused" "/tmp|refused"; do
+    if velbrin_root_only_folder "${row%|*}" 2>/dev/null; then result=ok; else result=refused; fi
+    check "folder for systems ${row%|*}: ${row#*|}" test "$result" = "${row#*|}"
+done
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
