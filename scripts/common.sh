@@ -144,3 +144,64 @@ velbrin_empty() { # folder
     mkdir -p "$1"
     find "$1" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 }
+
+# Builds the binary packages of a source package as Debian's build daemons do: in a fresh minimal
+# Debian 12 that holds only build-essential and the Build-Depends (scripts/debian-root --scratch,
+# thrown away after), without network, as a user other than root, with the build's tests. The
+# build folder is OUT/build, so it differs between callers whose OUT differs; the time zone and the
+# umask are the caller's. Leaves the .deb files, .buildinfo and .changes in OUT, owned by the
+# caller, and the build's log in OUT/build.log.
+velbrin_build_binary() { # DSC OUT
+    local dsc out
+    dsc=$(realpath "$1")
+    out=$(realpath "$2")
+    # The downloaded packages are kept for the next build, beside the minimal systems.
+    local archives=${XDG_CACHE_HOME:-$HOME/.cache}/velbrin/debian/bookworm-build-archives
+    mkdir -p "$archives/partial"
+    local root=("$VELBRIN_ROOT/scripts/debian-root" --scratch --bind "$(dirname "$dsc")" --bind "$out"
+        --bind "$archives" bookworm --)
+    [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+    "${root[@]}" bash -euc '
+        dsc=$1 out=$2 owner=$3 zone=$4 mask=$5 archives=$6
+        apt() { apt-get -q -o Dir::Cache::Archives="$archives/" "$@"; }
+        {
+            apt update
+            apt install -y --no-install-recommends build-essential
+            apt build-dep -y --no-install-recommends "$dsc"
+        } >"$out/build.log" 2>&1 || { tail -n 20 "$out/build.log"; exit 1; }
+        useradd --create-home --shell /bin/bash velbrin-build
+        rm -rf "$out/build"
+        mkdir "$out/build"
+        chown velbrin-build: "$out/build"
+        status=0
+        unshare --net setpriv --reuid=velbrin-build --regid=velbrin-build --init-groups \
+            env HOME=/home/velbrin-build TZ="$zone" bash -c "umask $mask && cd \"\$1\" &&
+                dpkg-source -x \"\$2\" source && cd source && dpkg-buildpackage -b -us -uc" \
+            build "$out/build" "$dsc" >>"$out/build.log" 2>&1 || status=$?
+        if [ $status -eq 0 ]; then
+            find "$out/build" -maxdepth 1 -type f \( -name "*.deb" -o -name "*.buildinfo" -o -name "*.changes" \) \
+                -exec cp -t "$out" {} +
+        else
+            tail -n 40 "$out/build.log"
+        fi
+        rm -rf "$out/build"
+        chown -R "$owner" "$out"
+        exit $status
+    ' velbrin-build "$dsc" "$out" "$(id -u):$(id -g)" "${TZ:-}" "$(umask)" "$archives"
+}
+
+# Makes the source package beside ORIG, an orig tarball (velbrin_UPSTREAM.orig.tar.xz) whose tree
+# holds debian/: the .dsc and the debian tarball. Prints the .dsc's path.
+velbrin_source_package() { # ORIG
+    local orig folder tree
+    orig=$(realpath "$1")
+    folder=$(dirname "$orig")
+    tree=$(mktemp -d "$folder/tree.XXXXXX")
+    # -p: the modes of the archive, not those the umask leaves.
+    tar -xpf "$orig" -C "$tree" --strip-components=1
+    (cd "$tree" && dpkg-source -b . >/dev/null)
+    local version
+    version=$(dpkg-parsechangelog -l "$tree/debian/changelog" -S Version)
+    rm -rf "$tree"
+    echo "$folder/velbrin_$version.dsc"
+}
