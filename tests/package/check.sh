@@ -10,6 +10,11 @@
 #   check.sh contents DEB SOURCE_DIR   versions, files, licence and icons are what they should be
 #   check.sh start    DEB              the packed program starts, shows its main window and draws
 #                                      its Chinese captions
+#   check.sh autopkgtest DEB SOURCE_DIR CODENAME
+#                                      the tests of debian/tests, run by autopkgtest on the source
+#                                      package and the .deb of DEB's folder (debian/*.dsc) installed
+#                                      into a fresh minimal Debian of release CODENAME
+#                                      (scripts/debian-root, as root; autopkgtest's null runner)
 #   check.sh clean-install DEB SOURCE_DIR CODENAME
 #                                      the same, installed with apt into a fresh minimal Debian
 #                                      of release CODENAME (scripts/debian-root, as root)
@@ -268,6 +273,21 @@ start)
     app=$!
     find_window && check_glyphs
     kill -0 "$app" 2>/dev/null || fail "the program has ended"
+    ;;
+
+autopkgtest)
+    [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
+    source_dir=$3 codename=$4
+    folder=$(cd "$(dirname "$deb")/debian" && pwd)
+    # What apt fetches is kept for the next run, beside the minimal systems.
+    archives=${XDG_CACHE_HOME:-$HOME/.cache}/velbrin/debian/$codename-autopkgtest-archives
+    mkdir -p "$archives/partial"
+    "$source_dir/scripts/debian-root" --scratch --bind "$folder" --bind "$archives" "$codename" -- sh -c '
+        echo "Dir::Cache::Archives \"$2/\";" >/etc/apt/apt.conf.d/50velbrin-archives
+        { apt-get update -q && apt-get install -y -q --no-install-recommends autopkgtest dpkg-dev; } \
+            >/tmp/install.log 2>&1 || { tail -n 20 /tmp/install.log; exit 1; }
+        exec autopkgtest "$1"/velbrin_*.dsc "$1"/velbrin_*.deb -- null
+    ' autopkgtest "$folder" "$archives" || fail "autopkgtest on Debian $codename"
     ;;
 
 clean-install)
