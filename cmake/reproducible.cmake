@@ -34,10 +34,11 @@ set(CPACK_VELBRIN_SOURCE_DATE_EPOCH "${VELBRIN_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack-environment.cmake")
 
 # No build folder in a binary (__FILE__, debug information) of the configurations releases are
-# built in. Debug and RelWithDebInfo (the dev preset) keep their absolute paths, so that a debugger
+# built in: Release, and None, the one debhelper configures. dpkg-buildflags maps the folder too,
+# but not one whose path has unusual characters (spaces, quotes...); this map holds for any. Debug and RelWithDebInfo (the dev preset) keep their absolute paths, so that a debugger
 # finds the sources.
-add_compile_options("$<$<CONFIG:Release,MinSizeRel>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
-    "$<$<CONFIG:Release,MinSizeRel>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+add_compile_options("$<$<CONFIG:Release,MinSizeRel,None>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<CONFIG:Release,MinSizeRel,None>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 
 # No link time in the header of a Windows program (the mingw-w64 linker writes one by default).
 if(MINGW)
@@ -47,9 +48,8 @@ endif()
 # Folders made by an install get these permissions, less what the umask takes away (CMake 3.25
 # makes them with mkdir and its mode). So cpack runs scripts that fix packages: staged folders 755
 # before it packs (cpack-folder-modes.cmake); after, zips written anew in a fixed order, without
-# owners or folder entries (cpack-zip.cmake), and every .deb member 644 (deb-member-modes.cmake).
+# owners or folder entries (cpack-zip.cmake).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-folder-modes.cmake")
-set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake"
-    "${CMAKE_CURRENT_LIST_DIR}/deb-member-modes.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/cpack-zip.cmake")

@@ -268,3 +268,77 @@ velbrin_empty() { # folder
     mkdir -p "$1"
     find "$1" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 }
+
+# Builds the binary packages of a source package as Debian's build daemons do: in a fresh minimal
+# Debian 12 that holds only build-essential and the Build-Depends (scripts/debian-root --scratch,
+# thrown away after), without network, as a user other than root, with the build's tests. The
+# build folder is /build followed by OUT's path, so it differs between callers whose OUT differs;
+# the time zone and the umask are the caller's. Leaves the .deb files, .buildinfo and .changes in OUT, owned by the
+# caller, and the build's log in OUT/build.log.
+# A folder for the packages apt downloads into a minimal system, kept for the next run beside the
+# systems, where only root writes: root's apt takes them as they are. Prints its path.
+velbrin_apt_archives() { # name
+    local folder=/var/cache/velbrin/apt/$1 as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" mkdir -p "$folder/partial" && echo "$folder"
+}
+
+velbrin_build_binary() { # DSC OUT
+    local dsc out
+    dsc=$(realpath "$1")
+    out=$(realpath "$2")
+    local root=("$VELBRIN_ROOT/scripts/debian-root" --scratch --bind "$(dirname "$dsc")" --bind "$out")
+    [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+    local archives
+    archives=$(velbrin_apt_archives bookworm-build) || return 1
+    root+=(--bind "$archives" bookworm --)
+    # The system is made and entered under umask 022 (under 077 its scratch root would let only
+    # root in); the build has the caller's.
+    local mask
+    mask=$(umask)
+    (umask 022 && "${root[@]}" bash -euc '
+        dsc=$1 out=$2 owner=$3 zone=$4 mask=$5 archives=$6
+        apt() { apt-get -q -o Dir::Cache::Archives="$archives/" "$@"; }
+        {
+            apt update
+            apt install -y --no-install-recommends build-essential
+            apt build-dep -y --no-install-recommends "$dsc"
+        } >"$out/build.log" 2>&1 || { tail -n 20 "$out/build.log"; exit 1; }
+        # The build folder is in the system, where no folder of the caller bars the build user.
+        useradd --create-home --shell /bin/bash velbrin-build
+        build=/build$out
+        mkdir -p "$build"
+        sed -n "/^Files:/,/^[^ ]/s/^ [0-9a-f]* [0-9]* //p" "$dsc" | sed "s:^:$(dirname "$dsc")/:" |
+            xargs -d "\n" cp -t "$build" "$dsc"
+        chown -R velbrin-build: /build
+        status=0
+        unshare --net setpriv --reuid=velbrin-build --regid=velbrin-build --init-groups \
+            env HOME=/home/velbrin-build TZ="$zone" bash -c "umask $mask && cd \"\$1\" &&
+                dpkg-source -x \"\$2\" source && cd source && dpkg-buildpackage -b -us -uc" \
+            build "$build" "$(basename "$dsc")" >>"$out/build.log" 2>&1 || status=$?
+        if [ $status -eq 0 ]; then
+            find "$build" -maxdepth 1 -type f \( -name "*.deb" -o -name "*.buildinfo" -o -name "*.changes" \) \
+                -exec cp -t "$out" {} +
+        else
+            tail -n 40 "$out/build.log"
+        fi
+        chown -R "$owner" "$out"
+        exit $status
+    ' velbrin-build "$dsc" "$out" "$(id -u):$(id -g)" "${TZ:-}" "$mask" "$archives")
+}
+
+# Makes the source package beside ORIG, an orig tarball (velbrin_UPSTREAM.orig.tar.xz) whose tree
+# holds debian/: the .dsc and the debian tarball. Prints the .dsc's path.
+velbrin_source_package() { # ORIG
+    local orig folder tree
+    orig=$(realpath "$1")
+    folder=$(dirname "$orig")
+    tree=$(mktemp -d "$folder/tree.XXXXXX")
+    # -p: the modes of the archive, not those the umask leaves.
+    tar -xpf "$orig" -C "$tree" --strip-components=1
+    (cd "$tree" && dpkg-source -b . >/dev/null)
+    local version
+    version=$(dpkg-parsechangelog -l "$tree/debian/changelog" -S Version)
+    rm -rf "$tree"
+    echo "$folder/velbrin_$version.dsc"
+}

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Starts velbrin (path in $1) on a private virtual X display with its own D-Bus session and
-# accessibility bus, and checks its accessibility tree with tree.py. Exits 77 (skipped) when the
-# tools for it are not installed.
+# accessibility bus, and checks its accessibility tree with tree.py, which the other arguments go
+# to. Exits 77 (skipped) when the tools for it are not installed.
+#   run.sh PROGRAM [--keys]
 set -uo pipefail
 program=$1
+shift
 here=$(cd "$(dirname "$0")" && pwd)
 
 for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher; do
@@ -25,11 +27,11 @@ dbus-run-session -- bash -c '
     sleep 1
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$0" >/dev/null 2>&1 &
     app=$!
-    /usr/bin/python3 "$1/tree.py"
+    /usr/bin/python3 "$1/tree.py" "${@:2}"
     status=$?
     kill $app 2>/dev/null
     exit $status
-' "$program" "$here"
+' "$program" "$here" "$@"
 status=$?
 kill $xvfb 2>/dev/null
 exit $status

@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Builds the .deb the way a release is built: a release configuration of its own (no tests, no
-# benchmarks) in WORK/build, then cpack. Leaves the package as WORK/velbrin.deb.
-#   build.sh SOURCE_DIR WORK_DIR GENERATOR CXX_COMPILER
+# Builds the Debian package as a release does: a source package of the tree in SOURCE_DIR as it
+# stands (uncommitted changes and new files that git does not ignore included), then the .deb from
+# it in a clean Debian 12 (velbrin_build_binary in scripts/common.sh, as root). Not as root, the
+# .deb is built by dpkg-buildpackage on this machine, without the build's tests. Leaves the package
+# as WORK/velbrin.deb, and the source package and the .changes in WORK/debian.
+#   build.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
-source_dir=$1 work=$2 generator=$3 compiler=$4
+source_dir=$1 work=$2
+source "$source_dir/scripts/common.sh"
 
-cmake -S "$source_dir" -B "$work/build" -G "$generator" -DCMAKE_CXX_COMPILER="$compiler" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DVELBRIN_BENCH=OFF -DVELBRIN_FUZZ=OFF
-cmake --build "$work/build" -j2
-rm -f "$work"/build/*.deb "$work/velbrin.deb"
-(cd "$work/build" && cpack -G DEB)
+version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
+upstream=${version%-*}
+out=$work/debian
+rm -rf "$out" "$work/velbrin.deb"
+mkdir -p "$out"
+(cd "$source_dir" && git ls-files -z -co --exclude-standard |
+    while IFS= read -r -d '' file; do [ -e "$file" ] && printf '%s\0' "$file"; done |
+    tar --null -T - --transform "s,^,velbrin-$upstream/," -cJf "$out/velbrin_$upstream.orig.tar.xz")
+dsc=$(velbrin_source_package "$out/velbrin_$upstream.orig.tar.xz")
 
-debs=("$work"/build/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "cpack made ${#debs[@]} packages" >&2; exit 1; }
-cp "${debs[0]}" "$work/velbrin.deb"
-echo "$(basename "${debs[0]}"): $(stat -c %s "${debs[0]}") bytes"
+if [ "$(id -u)" -eq 0 ]; then
+    velbrin_build_binary "$dsc" "$out"
+else
+    (cd "$out" && dpkg-source -x "$dsc" build >/dev/null && cd build &&
+        DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -b -us -uc >../build.log 2>&1) ||
+        { tail -n 40 "$out/build.log" >&2; exit 1; }
+    rm -rf "$out/build"
+fi
+deb=$out/velbrin_${version}_$(dpkg --print-architecture).deb
+cp "$deb" "$work/velbrin.deb"
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"

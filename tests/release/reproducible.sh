@@ -3,8 +3,10 @@
 # same to the byte, and each folder's SHA256SUMS must check. Between the two differs all that must
 # not matter: the folder, the time zone, the locale, the umask, TMPDIR, the folder of Qt for Windows
 # (a copy), the environment the packers, CMake and the compilers read, an exported shell function
-# in place of a packer, and the clone's own git attributes. Takes two whole release
-# builds (about ten minutes); as root, to make the second locale when it is missing.
+# in place of a packer, and the clone's own git attributes. The source package's .deb is built in a
+# folder named after TMPDIR, a path with a space the second time, where dpkg-buildflags maps
+# nothing. Takes two whole release builds (about half an hour); as root, to make the second locale
+# when it is missing and the clean Debian 12 of the .deb.
 #   reproducible.sh SOURCE_DIR WORK_DIR
 # Releases the commit checked out in SOURCE_DIR; uncommitted changes there are not part of it.
 set -euo pipefail
