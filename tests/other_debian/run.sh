@@ -2,10 +2,12 @@
 # The Linux suite on the Debian release this machine does not run: Debian 13 on a Debian 12 host,
 # Debian 12 on a Debian 13 host. In a minimal system of that release with the build and test
 # packages (scripts/debian-root: made once, kept up to date, changes thrown away), this tree is
-# built in build/CODENAME and every test runs there but the Windows half and the labels release and
-# other-debian; the label windows too, unless the system has the Windows tools (Debian 13, which
-# the Windows half shares: a Debian 12 host does not install them). The system has mount, process and network namespaces of its own: nothing it
-# mounts or starts, X displays included, outlives it or meets the host's.
+# built in build/CODENAME and every test runs there but the Windows half and the labels release,
+# other-debian, package and debian (the .deb is built in a clean Debian 12 and tested in minimal
+# systems of both releases from the host); the label windows too, unless the system has the
+# Windows tools (Debian 13, which the Windows half shares: a Debian 12 host does not install
+# them). The system has mount, process and network namespaces of its own: nothing it mounts or
+# starts, X displays included, outlives it or meets the host's.
 #   run.sh SOURCE_DIR
 # As root, or as a user with sudo that does not ask (scripts/debian-root).
 set -uo pipefail
@@ -19,9 +21,9 @@ trixie) other=bookworm ;;
 *) echo "skipped: no other release known for '$host'"; exit 77 ;;
 esac
 # Debian 13's is the system of the Windows half too: one system, not two.
-sets=(run test) leave_out='release|other-debian|windows'
+sets=(run test) leave_out='release|other-debian|package|debian|windows'
 if [ "$other" = "$VELBRIN_WINDOWS_CODENAME" ]; then
-    sets+=(windows) leave_out='release|other-debian'
+    sets+=(windows) leave_out='release|other-debian|package|debian'
 fi
 echo "the suite on Debian $other"
 exec "${velbrin_debian_root[@]}" --scratch --no-network --bind "$source" "$other" "${sets[@]}" -- \

@@ -269,28 +269,37 @@ autopkgtest)
 
 clean-install)
     need Xvfb xdpyinfo xdotool import convert identify
-    source_dir=$(cd "$3" && pwd -P) codename=$4
+    source_dir=$(cd "$3" && pwd -P) codename=$4 recommends=${5:-}
     source "$source_dir/scripts/common.sh"
     velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
     # Beside the package, in the build tree: the .deb under the name apt expects, and the install's log.
-    here=$(cd "$(dirname "$deb")" && pwd -P)/clean-install-$codename
+    here=$(cd "$(dirname "$deb")" && pwd -P)/clean-install-$codename${recommends:+-$recommends}
     rm -rf "$here" && mkdir -p "$here" || exit 1
     file=$(dpkg-deb -f "$deb" Package)_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb
     cp "$deb" "$here/$file"
     start_display
-    # As a user would install it: by apt from a file, without the recommended packages. The system
-    # shares the host's network, so X's abstract socket reaches the display; it and all it started
-    # end when the script it runs is killed.
+    # As a user would install it: by apt from a file, without the recommended packages, or with
+    # them as apt's defaults have it (on Debian 13 Qt's Wayland plugin and gtk3 platform theme come
+    # along) and started as on a GNOME desktop in its dark style. The system shares the host's
+    # network, so X's abstract socket reaches the display; it and all it started end when the script
+    # it runs is killed.
+    options=--no-install-recommends desktop=
+    if [ "$recommends" = recommends ]; then
+        options= desktop=GNOME
+        mkdir -p "$here/config/gtk-3.0"
+        printf '[Settings]\ngtk-application-prefer-dark-theme=1\n' >"$here/config/gtk-3.0/settings.ini"
+    fi
     "${velbrin_debian_root[@]}" --scratch --bind "$here" "$codename" -- sh -c '
         apt-get update -q >"$1/install.log" 2>&1 &&
-            apt-get install -y -q --no-install-recommends "$1/$2" >>"$1/install.log" 2>&1 ||
+            apt-get install -y -q $5 "$1/$2" >>"$1/install.log" 2>&1 ||
             { tail -n 20 "$1/install.log"; exit 1; }
         echo "installed $(grep -c "^Setting up" "$1/install.log") packages; fonts with Chinese glyphs:"
         fc-list :lang=zh family | sort
         mkdir -m 700 /tmp/run
         touch "$1/installed"
-        exec env HOME=/root XDG_RUNTIME_DIR=/tmp/run LC_ALL=C.UTF-8 DISPLAY="$3" /usr/bin/velbrin
-    ' clean-install "$here" "$file" "$display" &
+        exec env HOME=/root XDG_RUNTIME_DIR=/tmp/run LC_ALL=C.UTF-8 DISPLAY="$3" \
+            XDG_CURRENT_DESKTOP="$4" XDG_CONFIG_HOME="$1/config" /usr/bin/velbrin
+    ' clean-install "$here" "$file" "$display" "$desktop" "$options" &
     app=$!
     while [ ! -e "$here/installed" ] && kill -0 "$app" 2>/dev/null; do sleep 1; done
     [ -e "$here/installed" ] || { fail "the package did not install on Debian $codename"; exit 1; }
