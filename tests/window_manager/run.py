@@ -852,7 +852,8 @@ class KWin(WaylandDesktop):
 
 
 def wayland_steps(desk):
-    """Items 3, 5 and 6 of issue 24 on Wayland, as steps that go on after a failure."""
+    """On Wayland: windows shown again come forward, the message box stays with its window,
+    fixed sizes are said; as steps that go on after a failure."""
     desk.wait_focus(MAIN, "the main window")
     content = desk.trace.read()["content"].get(desk.trace.surface(MAIN))
     menu = content[3] - CLIENT_HEIGHT if content else 20
@@ -918,6 +919,29 @@ def wayland_steps(desk):
     return about_shown_again, style_shown_again, message_box_in_front
 
 
+def run_steps(name, steps, *args):
+    """Each step on, even after a failure, so one run shows every fault; raises the failures."""
+    errors = []
+    for step in steps:
+        print(f"{name}: {step.__name__}")
+        try:
+            step(*args)
+        except Failure as failure:
+            print(f"{name}: FAILED: {failure}")
+            errors.append(failure)
+    if errors:
+        raise Failure(f"{len(errors)} of {len(steps)} steps failed")
+
+
+def print_logs(work, leave_out=()):
+    for log in sorted(os.listdir(work)):
+        if log.endswith(".log") and log not in leave_out:
+            with open(os.path.join(work, log), errors="replace") as text:
+                tail = text.read()[-2000:]
+            if tail.strip():
+                print(f"--- {log}\n{tail}")
+
+
 def wayland_main(program):
     """The Wayland half: each compositor that is installed, 77 when none is."""
     if os.environ.get("QT_QPA_PLATFORM_PLUGIN_PATH") is None and not any(
@@ -959,28 +983,16 @@ def wayland_main(program):
     for kind in compositors:
         with tempfile.TemporaryDirectory() as work:
             try:
-                errors = []
                 with kind(program, work) as desk:
-                    for step in wayland_steps(desk):
-                        print(f"{kind.name}: {step.__name__}")
-                        try:
-                            step()
-                        except Failure as failure:
-                            print(f"{kind.name}: FAILED: {failure}")
-                            errors.append(failure)
-                    print(f"  activation requests sent: {desk.trace.read()['requests']}")
-                if errors:
-                    raise Failure(f"{len(errors)} of 3 steps failed")
+                    try:
+                        run_steps(kind.name, wayland_steps(desk))
+                    finally:
+                        print(f"  activation requests sent: {desk.trace.read()['requests']}")
                 print(f"{kind.name}: all checks hold")
             except Failure as failure:
                 failed = True
                 print(f"{kind.name}: FAILED: {failure}")
-                for log in sorted(os.listdir(work)):
-                    if log.endswith(".log") and log != "velbrin.log":
-                        with open(os.path.join(work, log), errors="replace") as text:
-                            tail = text.read()[-1500:]
-                        if tail.strip():
-                            print(f"--- {log}\n{tail}")
+                print_logs(work, leave_out=("velbrin.log",))
                 if os.environ.get("VELBRIN_KEEP_TRACE") and os.path.exists(
                         os.path.join(work, "velbrin.log")):
                     shutil.copy(os.path.join(work, "velbrin.log"), os.environ["VELBRIN_KEEP_TRACE"])
@@ -1024,27 +1036,12 @@ def main():
                         print(f"{manager}: the main window started without the focus")
                         desk.click(main_window, 300, 40)
                     desk.wait_active(main_window, "the main window")
-                    # Each step on, even after a failure, so one run shows every fault.
-                    errors = []
-                    for step in steps:
-                        print(f"{manager}: {step.__name__}")
-                        try:
-                            step(desk, main_window)
-                        except Failure as failure:
-                            print(f"{manager}: FAILED: {failure}")
-                            errors.append(failure)
-                if errors:
-                    raise Failure(f"{len(errors)} of {len(steps)} steps failed")
+                    run_steps(manager, steps, desk, main_window)
                 print(f"{manager}: all checks hold")
             except Failure as failure:
                 failed = True
                 print(f"{manager}: FAILED: {failure}")
-                for log in sorted(os.listdir(work)):
-                    if log.endswith(".log"):
-                        with open(os.path.join(work, log), errors="replace") as text:
-                            tail = text.read()[-2000:]
-                        if tail.strip():
-                            print(f"--- {log}\n{tail}")
+                print_logs(work)
     return 1 if failed else 0
 
 
