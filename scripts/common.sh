@@ -232,7 +232,8 @@ velbrin_apt_deb822() { # folder host codename [deb-src]
     done
 }
 velbrin_apt_one_line() { # folder host codename [deb-src]
-    cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null |
+    # A missing file is no entry; so is a folder without any.
+    { cat "$1/sources.list" "$1"/sources.list.d/*.list 2>/dev/null || true; } |
         awk -v host="$2" -v codename="$3" -v src="${4:-}" '
             { sub(/^[ \t]+/, ""); sub(/[ \t]+#.*/, "") }
             $1 != "deb" { next }
@@ -254,7 +255,7 @@ velbrin_apt_one_line() { # folder host codename [deb-src]
 # The files on this machine that entries name and a system needs too: mirror lists
 # (mirror+file:) and keyrings (Signed-By, signed-by=).
 velbrin_apt_files() { # sources file...
-    grep -ohiE '(mirror\+file:(//)?|signed-by[=:][[:space:]]*)/[^][:space:],]+' "$@" 2>/dev/null |
+    { grep -ohiE '(mirror\+file:(//)?|signed-by[=:][[:space:]]*)/[^][:space:],]+' "$@" 2>/dev/null || true; } |
         sed -E 's,^(mirror\+file:(//)?|[^/]*),,' | sort -u
 }
 # This machine's APT options that a system needs to reach the same archive: proxies (per scheme
