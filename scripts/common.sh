@@ -288,8 +288,8 @@ velbrin_build_binary() { # DSC OUT
     local dsc out
     dsc=$(realpath "$1")
     out=$(realpath "$2")
-    local root=("$VELBRIN_ROOT/scripts/debian-root" --scratch --bind "$(dirname "$dsc")" --bind "$out")
-    [ "$(id -u)" -eq 0 ] || root=(sudo "${root[@]}")
+    velbrin_reach_debian_root || { echo "velbrin: $velbrin_no_debian_root" >&2; return 1; }
+    local root=("${velbrin_debian_root[@]}" --scratch --bind "$(dirname "$dsc")" --bind "$out")
     local archives
     archives=$(velbrin_apt_archives bookworm-build) || return 1
     root+=(--bind "$archives" bookworm --)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package as a release does: a source package of the tree in SOURCE_DIR as it
 # stands (uncommitted changes and new files that git does not ignore included), then the .deb from
-# it in a clean Debian 12 (velbrin_build_binary in scripts/common.sh, as root). Not as root, the
-# .deb is built by dpkg-buildpackage on this machine, without the build's tests. Leaves the package
+# it in a clean Debian 12 (velbrin_build_binary in scripts/common.sh, as root or with sudo). Where
+# no minimal system can be made, the .deb is built by dpkg-buildpackage on this machine, without
+# the build's tests, and the output says why. Leaves the package
 # as WORK/velbrin.deb, and the source package and the .changes in WORK/debian.
 #   build.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -19,9 +20,10 @@ mkdir -p "$out"
     tar --null -T - --transform "s,^,velbrin-$upstream/," -cJf "$out/velbrin_$upstream.orig.tar.xz")
 dsc=$(velbrin_source_package "$out/velbrin_$upstream.orig.tar.xz")
 
-if [ "$(id -u)" -eq 0 ]; then
+if velbrin_reach_debian_root; then
     velbrin_build_binary "$dsc" "$out"
 else
+    echo "built on this machine, not in a clean Debian 12: $velbrin_no_debian_root"
     (cd "$out" && dpkg-source -x "$dsc" build >/dev/null && cd build &&
         DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -b -us -uc >../build.log 2>&1) ||
         { tail -n 40 "$out/build.log" >&2; exit 1; }

@@ -4,7 +4,7 @@
 #                                      lintian --pedantic finds no error and no warning in the source
 #                                      package and the .deb of DEB's folder (debian/*.changes); with
 #                                      CODENAME, the lintian of a minimal Debian of that release
-#                                      (scripts/debian-root, as root)
+#                                      (scripts/debian-root, as root or with sudo)
 #   check.sh metadata DEB              AppStream metadata and desktop entry validate, and agree
 #   check.sh man      DEB              every manual page renders without a warning
 #   check.sh contents DEB SOURCE_DIR   versions, files, licence and icons are what they should be
@@ -14,7 +14,8 @@
 #                                      the tests of debian/tests, run by autopkgtest on the source
 #                                      package and the .deb of DEB's folder (debian/*.dsc) installed
 #                                      into a fresh minimal Debian of release CODENAME
-#                                      (scripts/debian-root, as root; autopkgtest's null runner)
+#                                      (scripts/debian-root, as root or with sudo; autopkgtest's
+#                                      null runner)
 #   check.sh clean-install DEB SOURCE_DIR CODENAME
 #                                      the same, installed with apt into a fresh minimal Debian
 #                                      of release CODENAME (scripts/debian-root, as root or
@@ -109,8 +110,9 @@ lintian)
         need lintian
         output=$("${lint[@]}" 2>&1)
     else
-        [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
-        output=$("$source_dir/scripts/debian-root" --scratch --bind "$(dirname "${changes[0]}")" \
+        source "$source_dir/scripts/common.sh"
+        velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
+        output=$("${velbrin_debian_root[@]}" --scratch --bind "$(dirname "${changes[0]}")" \
             "$codename" -- sh -c 'apt-get update -q >/dev/null && apt-get install -y -q \
                 --no-install-recommends lintian appstream >/dev/null && exec "$@"' lintian "${lint[@]}" 2>&1)
     fi
@@ -253,13 +255,13 @@ start)
     ;;
 
 autopkgtest)
-    [ "$(id -u)" -eq 0 ] || { echo "skipped: a minimal Debian system needs root"; exit 77; }
     source_dir=$3 codename=$4
     source "$source_dir/scripts/common.sh"
+    velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
     folder=$(cd "$(dirname "$deb")/debian" && pwd)
     # What apt fetches is kept for the next run, beside the minimal systems.
     archives=$(velbrin_apt_archives "$codename-autopkgtest") || exit 1
-    "$source_dir/scripts/debian-root" --scratch --bind "$folder" --bind "$archives" "$codename" -- sh -c '
+    "${velbrin_debian_root[@]}" --scratch --bind "$folder" --bind "$archives" "$codename" -- sh -c '
         echo "Dir::Cache::Archives \"$2/\";" >/etc/apt/apt.conf.d/50velbrin-archives
         { apt-get update -q && apt-get install -y -q --no-install-recommends autopkgtest dpkg-dev; } \
             >/tmp/install.log 2>&1 || { tail -n 20 /tmp/install.log; exit 1; }
