@@ -154,6 +154,13 @@ check "the mirror lists and keyrings the entries name go along" \
 /etc/apt/mirrors/debian.list
 /srv/k.gpg
 /usr/share/keyrings/debian-archive-keyring.gpg'
+# A deb822-only machine (as Debian 12's cloud images): no one-line file, entries that name no
+# file; under pipefail, as the scripts run them, that is no entry and no failure.
+check "no one-line file and no named file: nothing, and no failure" bash -euo pipefail -c '
+    source "$1/scripts/common.sh"
+    one_line=$(velbrin_apt_one_line "$2" bookworm trixie) && files=$(velbrin_apt_files /dev/null) &&
+        [ -z "$one_line$files" ]
+' check "$(dirname "$0")/../.." "$debian"
 
 # APT's proxies (also per host) go along to the systems; options of this machine's own use do not.
 printf '%s\n' 'Acquire::http::Proxy "http://proxy.invalid:3128";' 'Acquire::Retries "7";' \
