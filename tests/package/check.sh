@@ -101,7 +101,7 @@ check_glyphs() {
 case $mode in
 lintian)
     source_dir=$3 codename=${4:-}
-    changes=("$(dirname "$deb")"/debian/*.changes)
+    changes=("$(dirname "$(realpath "$deb")")"/debian/*.changes)
     [ -f "${changes[0]}" ] || { echo "FAIL: no .changes beside $deb" >&2; exit 1; }
     # The source package's .dsc and the build's .changes.
     lint=(lintian --pedantic --fail-on error,warning --display-info --tag-display-limit 0
@@ -258,7 +258,8 @@ autopkgtest)
     source_dir=$3 codename=$4
     source "$source_dir/scripts/common.sh"
     velbrin_reach_debian_root || { echo "skipped: $velbrin_no_debian_root"; exit 77; }
-    folder=$(cd "$(dirname "$deb")/debian" && pwd)
+    # At its real path, where debian-root binds it.
+    folder=$(cd "$(dirname "$deb")/debian" && pwd -P)
     # What apt fetches is kept for the next run, beside the minimal systems.
     archives=$(velbrin_apt_archives "$codename-autopkgtest") || exit 1
     "${velbrin_debian_root[@]}" --scratch --bind "$folder" --bind "$archives" "$codename" -- sh -c '
