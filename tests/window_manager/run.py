@@ -128,6 +128,28 @@ class Picture:
         ]
 
 
+def start_xvfb(processes, size):
+    """Starts Xvfb on a display number of its own choosing, kept in processes; returns ":N"."""
+    read, write = os.pipe()
+    # -noreset: by default the server starts afresh whenever its last client leaves, and
+    # a client connecting just then is turned away.
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0", "%dx%dx24" % size,
+         "-nolisten", "tcp"],
+        pass_fds=(write,),
+        start_new_session=True,
+        stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL,
+    )
+    processes.append(xvfb)
+    os.close(write)
+    with os.fdopen(read) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        raise Failure("Xvfb did not start")
+    return ":" + number
+
+
 class Desktop:
     """One X display with a window manager and velbrin on it."""
 
@@ -146,27 +168,11 @@ class Desktop:
         return self
 
     def start_all(self):
-        read, write = os.pipe()
-        # -noreset: by default the server starts afresh whenever its last client leaves, and
-        # a client connecting just then is turned away.
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0", "800x600x24",
-             "-nolisten", "tcp"],
-            pass_fds=(write,),
-            start_new_session=True,
-            stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL,
-        )
-        self.processes.append(xvfb)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
+        display = start_xvfb(self.processes, (800, 600))
         runtime = tempfile.mkdtemp(dir=self.work)
         no_tools = tempfile.mkdtemp(dir=self.work)  # no system-information tool to find
         self.env.update(
-            DISPLAY=":" + number,
+            DISPLAY=display,
             HOME=runtime,
             XDG_RUNTIME_DIR=runtime,
             XDG_CONFIG_HOME=runtime,
@@ -813,24 +819,13 @@ class KWin(WaylandDesktop):
 
     def start_compositor(self):
         os.chmod(self.runtime, 0o700)
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0",
-             "%dx%dx24" % WAYLAND_SIZE, "-nolisten", "tcp"],
-            pass_fds=(write,), start_new_session=True,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.processes.append(xvfb)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
+        display = start_xvfb(self.processes, WAYLAND_SIZE)
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.runtime,
-                        XDG_CONFIG_HOME=self.runtime, DISPLAY=":" + number,
+                        XDG_CONFIG_HOME=self.runtime, DISPLAY=display,
                         XDG_CURRENT_DESKTOP="KDE", WAYLAND_DISPLAY="wayland-velbrin")
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         kwin = self.start(["dbus-run-session", "--", "kwin_wayland", "--x11-display",
-                           ":" + number, "--width", str(WAYLAND_SIZE[0]), "--height",
+                           display, "--width", str(WAYLAND_SIZE[0]), "--height",
                            str(WAYLAND_SIZE[1]), "--socket", "wayland-velbrin",
                            "--no-lockscreen"], self.env, "kwin")
         self.processes.append(kwin)
